@@ -1,0 +1,60 @@
+// An ordered list of listables.
+//
+// The list owns its elements: deleting the list deletes them, and the copy
+// constructor copies every element (deep). KDLSetHead(nullptr) forgets the
+// elements without deleting them, for lists that only borrow their elements
+// (see CKelTreeList::KTLGetMultiple).
+//
+// Walking with KDLHead/KDLGetNext costs O(1) a step. An element may be held
+// at most once by a list. Read-only use (KDLHead, KDLGetNext, KDLLength,
+// KDLContains) is safe from many threads at once while no one writes.
+#ifndef HOST_CKELDOUBLELIST_H_
+#define HOST_CKELDOUBLELIST_H_
+
+#include <cstddef>
+#include <list>
+#include <unordered_map>
+
+#include "host/CKelListable.h"
+
+class CKelDoubleList {
+ public:
+  CKelDoubleList();
+  CKelDoubleList(const CKelDoubleList& other);  // deep copy of every element
+  CKelDoubleList& operator=(const CKelDoubleList&) = delete;
+  virtual ~CKelDoubleList();  // deletes the elements
+
+  // The first element, or null for an empty list. The list keeps it.
+  CKelListable* KDLHead() const;
+  // The element after `element`, or null at the end of the list or when
+  // `element` is not in the list. `element` is only compared, never used,
+  // so it may already have been deleted by its owner.
+  CKelListable* KDLGetNext(const CKelListable* element) const;
+  // The last element, or null for an empty list.
+  CKelListable* KDLTail() const;
+  int KDLLength() const { return static_cast<int>(m_Items.size()); }
+  bool KDLContains(const CKelListable* element) const;
+
+  // Appends `element` and takes it over. Returns 1, KEL_ERR_NULL_ARG for a
+  // null element, or KEL_ERR_DUPLICATE when the list already holds it; on
+  // failure the element stays with the caller.
+  int KDLAddToListEnd(CKelListable* element);
+
+  // Unlinks `element` without deleting it; ownership goes back to the
+  // caller. Returns 1 or KEL_ERR_NOT_FOUND.
+  int KDLRemove(CKelListable* element);
+
+  // With null: forgets every element without deleting it (the caller keeps
+  // whatever owned them before). Any other argument is refused with
+  // KEL_ERR_WRONG_TYPE. Returns 1 for null.
+  int KDLSetHead(CKelListable* head);
+
+  // Deletes every element and empties the list.
+  void KDLDeleteAll();
+
+ private:
+  std::list<CKelListable*> m_Items;
+  std::unordered_map<const CKelListable*, std::list<CKelListable*>::iterator> m_Index;
+};
+
+#endif  // HOST_CKELDOUBLELIST_H_

@@ -1,0 +1,242 @@
+#include "host/ZWResolver.h"
+
+#include <arpa/inet.h>
+#include <strings.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+
+namespace {
+
+std::mutex g_OverlayMutex;
+std::shared_ptr<const ZWNamesOverlay> g_Overlay;
+
+std::shared_ptr<const ZWNamesOverlay> CurrentOverlay() {
+  std::lock_guard<std::mutex> lock(g_OverlayMutex);
+  return g_Overlay;
+}
+
+// One node of our own lists: the addrinfo, its socket address and its
+// canonical name live in one malloc'ed block, freed by _ZWfreeaddrinfo.
+addrinfo* NewNode(int family, int socktype, int protocol, const sockaddr* addr, socklen_t addrlen,
+                  const char* canonname) {
+  size_t nameLen = canonname != nullptr ? strlen(canonname) + 1 : 0;
+  size_t size = sizeof(addrinfo) + sizeof(sockaddr_storage) + nameLen;
+  auto* block = static_cast<unsigned char*>(calloc(1, size));
+  if (block == nullptr) return nullptr;
+  auto* node = reinterpret_cast<addrinfo*>(block);
+  auto* storage = reinterpret_cast<sockaddr*>(block + sizeof(addrinfo));
+  memcpy(storage, addr, addrlen);
+  node->ai_family = family;
+  node->ai_socktype = socktype;
+  node->ai_protocol = protocol;
+  node->ai_addr = storage;
+  node->ai_addrlen = addrlen;
+  if (canonname != nullptr) {
+    node->ai_canonname = reinterpret_cast<char*>(block + sizeof(addrinfo) + sizeof(sockaddr_storage));
+    memcpy(node->ai_canonname, canonname, nameLen);
+  }
+  return node;
+}
+
+bool SameAddress(const addrinfo* a, const addrinfo* b) {
+  if (a->ai_family != b->ai_family) return false;
+  if (a->ai_family == AF_INET) {
+    return memcmp(&reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr,
+                  &reinterpret_cast<const sockaddr_in*>(b->ai_addr)->sin_addr, 4) == 0;
+  }
+  if (a->ai_family == AF_INET6) {
+    return memcmp(&reinterpret_cast<const sockaddr_in6*>(a->ai_addr)->sin6_addr,
+                  &reinterpret_cast<const sockaddr_in6*>(b->ai_addr)->sin6_addr, 16) == 0;
+  }
+  return a->ai_addrlen == b->ai_addrlen && memcmp(a->ai_addr, b->ai_addr, a->ai_addrlen) == 0;
+}
+
+// Appends `node` to the list ending at `*tail` unless an equal address is
+// already listed (then frees it). Linear per node: resolver answers are short.
+void AppendUnique(addrinfo** head, addrinfo** tail, addrinfo* node) {
+  for (addrinfo* p = *head; p != nullptr; p = p->ai_next) {
+    if (SameAddress(p, node)) {
+      free(node);
+      return;
+    }
+  }
+  if (*tail == nullptr) {
+    *head = node;
+  } else {
+    (*tail)->ai_next = node;
+  }
+  *tail = node;
+}
+
+// Answers from the overlay, or EAI_NONAME when it does not know the name.
+int OverlayGetAddrInfo(const ZWNamesOverlay& overlay, const char* node, const addrinfo* hints,
+                       addrinfo** res) {
+  int family = hints != nullptr ? hints->ai_family : AF_UNSPEC;
+  std::vector<std::string> addresses = overlay.Addresses(node, family);
+  if (addresses.empty()) return EAI_NONAME;
+  addrinfo* head = nullptr;
+  addrinfo* tail = nullptr;
+  bool canon = hints != nullptr && (hints->ai_flags & AI_CANONNAME) != 0;
+  for (const std::string& text : addresses) {
+    sockaddr_storage ss{};
+    socklen_t len;
+    int fam;
+    if (inet_pton(AF_INET, text.c_str(), &reinterpret_cast<sockaddr_in*>(&ss)->sin_addr) == 1) {
+      fam = AF_INET;
+      reinterpret_cast<sockaddr_in*>(&ss)->sin_family = AF_INET;
+      len = sizeof(sockaddr_in);
+    } else if (inet_pton(AF_INET6, text.c_str(), &reinterpret_cast<sockaddr_in6*>(&ss)->sin6_addr) ==
+               1) {
+      fam = AF_INET6;
+      reinterpret_cast<sockaddr_in6*>(&ss)->sin6_family = AF_INET6;
+      len = sizeof(sockaddr_in6);
+    } else {
+      continue;
+    }
+    addrinfo* n = NewNode(fam, hints != nullptr ? hints->ai_socktype : 0,
+                          hints != nullptr ? hints->ai_protocol : 0,
+                          reinterpret_cast<sockaddr*>(&ss), len,
+                          canon && head == nullptr ? node : nullptr);
+    if (n == nullptr) {
+      _ZWfreeaddrinfo(head);
+      return EAI_MEMORY;
+    }
+    AppendUnique(&head, &tail, n);
+  }
+  if (head == nullptr) return EAI_NONAME;
+  *res = head;
+  return 0;
+}
+
+}  // namespace
+
+int _ZWgetaddrinfo(const char* node, const char* service, const addrinfo* hints, addrinfo** res) {
+  if (res == nullptr) return EAI_FAIL;
+  std::shared_ptr<const ZWNamesOverlay> overlay = CurrentOverlay();
+  if (overlay != nullptr && node != nullptr && service == nullptr) {
+    int rc = OverlayGetAddrInfo(*overlay, node, hints, res);
+    if (rc != EAI_NONAME) return rc;
+  }
+  addrinfo* system = nullptr;
+  int rc = getaddrinfo(node, service, hints, &system);
+  if (rc != 0) return rc;
+  addrinfo* head = nullptr;
+  addrinfo* tail = nullptr;
+  for (addrinfo* p = system; p != nullptr; p = p->ai_next) {
+    addrinfo* n = NewNode(p->ai_family, p->ai_socktype, p->ai_protocol, p->ai_addr, p->ai_addrlen,
+                          p->ai_canonname);
+    if (n == nullptr) {
+      _ZWfreeaddrinfo(head);
+      freeaddrinfo(system);
+      return EAI_MEMORY;
+    }
+    AppendUnique(&head, &tail, n);
+  }
+  freeaddrinfo(system);
+  if (head == nullptr) return EAI_NONAME;
+  *res = head;
+  return 0;
+}
+
+void _ZWfreeaddrinfo(addrinfo* res) {
+  while (res != nullptr) {
+    addrinfo* next = res->ai_next;
+    free(res);  // one block per node
+    res = next;
+  }
+}
+
+int _ZWgetnameinfo(const sockaddr* sa, socklen_t salen, char* host, socklen_t hostlen, char* serv,
+                   socklen_t servlen, int flags) {
+  std::shared_ptr<const ZWNamesOverlay> overlay = CurrentOverlay();
+  if (overlay != nullptr && sa != nullptr && host != nullptr && hostlen > 0 && serv == nullptr) {
+    std::string name;
+    if (sa->sa_family == AF_INET && salen >= static_cast<socklen_t>(sizeof(sockaddr_in))) {
+      name = overlay->NameOf(AF_INET, &reinterpret_cast<const sockaddr_in*>(sa)->sin_addr);
+    } else if (sa->sa_family == AF_INET6 && salen >= static_cast<socklen_t>(sizeof(sockaddr_in6))) {
+      name = overlay->NameOf(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(sa)->sin6_addr);
+    }
+    if (!name.empty()) {
+      if (name.size() + 1 > hostlen) return EAI_OVERFLOW;
+      memcpy(host, name.c_str(), name.size() + 1);
+      return 0;
+    }
+  }
+  return getnameinfo(sa, salen, host, hostlen, serv, servlen, flags);
+}
+
+const char* _ZWgai_strerror(int error) { return gai_strerror(error); }
+
+std::shared_ptr<ZWNamesOverlay> ZWNamesOverlay::FromText(const std::string& text) {
+  auto overlay = std::make_shared<ZWNamesOverlay>();
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    size_t hash = line.find('#');
+    if (hash != std::string::npos) line.resize(hash);
+    std::istringstream words(line);
+    std::string address;
+    if (!(words >> address)) continue;
+    Entry e{};
+    e.text = address;
+    if (inet_pton(AF_INET, address.c_str(), e.bytes) == 1) {
+      e.family = AF_INET;
+    } else if (inet_pton(AF_INET6, address.c_str(), e.bytes) == 1) {
+      e.family = AF_INET6;
+    } else {
+      continue;
+    }
+    std::string name;
+    while (words >> name) e.names.push_back(name);
+    if (!e.names.empty()) overlay->m_Entries.push_back(std::move(e));
+  }
+  return overlay;
+}
+
+std::shared_ptr<ZWNamesOverlay> ZWNamesOverlay::FromFile(const std::string& path, std::string* error) {
+  std::ifstream in(path);
+  if (!in) {
+    if (error != nullptr) *error = "cannot read " + path + ": " + strerror(errno);
+    return nullptr;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  return FromText(text.str());
+}
+
+std::vector<std::string> ZWNamesOverlay::Addresses(const std::string& name, int family) const {
+  std::vector<std::string> out;
+  std::vector<const Entry*> seen;
+  for (const Entry& e : m_Entries) {
+    if (family != AF_UNSPEC && e.family != family) continue;
+    bool named = false;
+    for (const std::string& n : e.names) named = named || strcasecmp(n.c_str(), name.c_str()) == 0;
+    if (!named) continue;
+    bool dup = false;
+    for (const Entry* s : seen) {
+      dup = dup || (s->family == e.family && memcmp(s->bytes, e.bytes, 16) == 0);
+    }
+    if (dup) continue;
+    seen.push_back(&e);
+    out.push_back(e.text);
+  }
+  return out;
+}
+
+std::string ZWNamesOverlay::NameOf(int family, const void* address) const {
+  size_t len = family == AF_INET ? 4 : 16;
+  for (const Entry& e : m_Entries) {
+    if (e.family == family && memcmp(e.bytes, address, len) == 0) return e.names.front();
+  }
+  return "";
+}
+
+void ZWSetNamesOverlay(std::shared_ptr<const ZWNamesOverlay> overlay) {
+  std::lock_guard<std::mutex> lock(g_OverlayMutex);
+  g_Overlay = std::move(overlay);
+}

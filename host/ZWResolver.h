@@ -1,0 +1,64 @@
+// Name resolution of the portability layer: thin wrappers of the system
+// resolver that every resolver call of the agent goes through.
+//
+// Lists from _ZWgetaddrinfo hold each (family, address) once, in the
+// resolver's order: the system resolver answers a query without socket
+// type once per socket type, and callers want addresses, not sockets.
+// They are released with _ZWfreeaddrinfo, never with freeaddrinfo.
+//
+// A names overlay (a hosts-format table) may be installed before the
+// workers start; it is then consulted before the system resolver by both
+// directions. All functions are safe from many threads at once.
+#ifndef HOST_ZWRESOLVER_H_
+#define HOST_ZWRESOLVER_H_
+
+#include <netdb.h>
+#include <sys/socket.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// getaddrinfo, with duplicate addresses removed. Same results and error
+// codes as getaddrinfo; `*res` is set only on success.
+int _ZWgetaddrinfo(const char* node, const char* service, const addrinfo* hints, addrinfo** res);
+// Releases a list from _ZWgetaddrinfo (null is allowed).
+void _ZWfreeaddrinfo(addrinfo* res);
+// getnameinfo; returns 0 or an EAI_* error code.
+int _ZWgetnameinfo(const sockaddr* sa, socklen_t salen, char* host, socklen_t hostlen, char* serv,
+                   socklen_t servlen, int flags);
+// gai_strerror.
+const char* _ZWgai_strerror(int error);
+
+// A hosts-format table: "address name [alias...]" lines, "#" comments.
+class ZWNamesOverlay {
+ public:
+  // Parses hosts-format text. Lines whose first word is not an IPv4 or IPv6
+  // address are ignored.
+  static std::shared_ptr<ZWNamesOverlay> FromText(const std::string& text);
+  // Reads a file; null (with `*error` set) when it cannot be read.
+  static std::shared_ptr<ZWNamesOverlay> FromFile(const std::string& path, std::string* error);
+
+  // The addresses of `name` (case-insensitive) of family AF_INET or AF_INET6
+  // (AF_UNSPEC: both), each once, in file order. Empty when unknown.
+  std::vector<std::string> Addresses(const std::string& name, int family) const;
+  // The first name of the first line holding the address (compared as
+  // parsed bytes); "" when unknown.
+  std::string NameOf(int family, const void* address) const;
+  int Size() const { return static_cast<int>(m_Entries.size()); }
+
+ private:
+  struct Entry {
+    int family;
+    unsigned char bytes[16];
+    std::string text;
+    std::vector<std::string> names;
+  };
+  std::vector<Entry> m_Entries;
+};
+
+// Installs (or with null removes) the overlay. Call before worker threads
+// start resolving; the overlay is then only read.
+void ZWSetNamesOverlay(std::shared_ptr<const ZWNamesOverlay> overlay);
+
+#endif  // HOST_ZWRESOLVER_H_

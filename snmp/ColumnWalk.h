@@ -1,0 +1,45 @@
+// The walk of one column and the single GET, on any PduChannel.
+// No state of their own; the channel decides thread-safety.
+#ifndef SNMP_COLUMNWALK_H_
+#define SNMP_COLUMNWALK_H_
+
+#include <string>
+#include <vector>
+
+#include "snmp/PduChannel.h"
+
+namespace snmp {
+
+struct WalkOptions {
+  bool bulk = true;          // GETBULK (SNMPv2c, v3); false: GETNEXT (SNMPv1)
+  int maxRepetitions = 20;   // of GETBULK; values below 1 count as 1
+  size_t maxRows = 1000000;  // a column never ends for a broken agent
+};
+
+struct WalkResult {
+  bool answered = false;       // the agent replied to at least one request
+  std::vector<VarBind> rows;   // every row of the column, in walk order
+  std::string error;           // why the walk stopped early; "" at the end
+  int requests = 0;            // PDUs sent
+};
+
+// Walks the column `column`: every binding strictly beneath it, in the
+// agent's order, starting after `column` itself. The walk ends normally at
+// the first binding outside the column, at endOfMibView (or another
+// exception) and, for SNMPv1, at noSuchName. It stops early, with `error`
+// set and the rows read so far, when the agent: stops answering after its
+// first reply; returns an OID that does not increase; returns an empty
+// reply; returns tooBig for a GETNEXT or for a GETBULK of one repetition
+// (a tooBig GETBULK is repeated with half the repetitions); returns any
+// other error-status; or exceeds options.maxRows. A first request that gets
+// no reply leaves `answered` false and `error` empty.
+WalkResult WalkColumn(PduChannel* channel, const Oid& column, const WalkOptions& options);
+
+// The value bound to exactly `oid`, or false (no reply, an error-status, an
+// exception value, a reply about another OID or no binding). `answered`
+// (when not null) tells whether the agent replied at all.
+bool GetExact(PduChannel* channel, const Oid& oid, VarBind* out, bool* answered);
+
+}  // namespace snmp
+
+#endif  // SNMP_COLUMNWALK_H_

@@ -1,0 +1,44 @@
+// One conversation with one SNMP agent: a request PDU out, its reply back.
+// The live requester implements it on a net-snmp session, the replay
+// requester on a recorded walk, and tests on scripts; the GET and walk
+// logic above it is shared. A channel is used by one thread at a time.
+#ifndef SNMP_PDUCHANNEL_H_
+#define SNMP_PDUCHANNEL_H_
+
+#include <string>
+#include <vector>
+
+#include "snmp/WireValue.h"
+
+namespace snmp {
+
+// SNMP error-status values of RFC 3416 that the walk tells apart.
+constexpr long kErrNoError = 0;
+constexpr long kErrTooBig = 1;
+constexpr long kErrNoSuchName = 2;  // SNMPv1: nothing follows (GETNEXT)
+
+enum class EPduOutcome {
+  kAnswer,    // the agent replied (see errorStatus and binds)
+  kNoAnswer,  // no reply within timeout x (retries + 1)
+  kFailed,    // the request could not be made (see detail)
+};
+
+struct PduReply {
+  EPduOutcome outcome = EPduOutcome::kNoAnswer;
+  long errorStatus = kErrNoError;
+  std::vector<VarBind> binds;  // in reply order
+  std::string detail;          // why a request failed
+};
+
+class PduChannel {
+ public:
+  virtual ~PduChannel() = default;
+  virtual PduReply Get(const Oid& oid) = 0;
+  virtual PduReply GetNext(const Oid& oid) = 0;
+  // Non-repeaters 0, one repeated variable.
+  virtual PduReply GetBulk(const Oid& oid, int maxRepetitions) = 0;
+};
+
+}  // namespace snmp
+
+#endif  // SNMP_PDUCHANNEL_H_
