@@ -30,12 +30,9 @@ void CutPrefix(const uint8_t addr[16], int pfxLength, uint8_t out[16]) {
 }
 
 void FormatByteWise(const uint8_t octets[16], char out[kByteWiseLength + 1]) {
-  static const char kDigits[] = "0123456789ABCDEF";
   char* at = out;
   for (int i = 0; i < 16; ++i) {
-    // The "%.2X" text of the octet.
-    *at++ = kDigits[octets[i] >> 4];
-    *at++ = kDigits[octets[i] & 0x0F];
+    at = PutHexOctet(at, octets[i]);
     if (i < 15) *at++ = ':';
   }
   *at = '\0';

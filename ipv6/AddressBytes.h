@@ -30,6 +30,15 @@ int PrefixOctetsRead(int pfxLength);
 // octets of `addr` are read.
 void CutPrefix(const uint8_t addr[16], int pfxLength, uint8_t out[16]);
 
+// Writes the two upper-case hexadecimal digits of `octet` ("%.2X") at `at`
+// and returns the position after them. No terminator is written.
+inline char* PutHexOctet(char* at, unsigned octet) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  *at++ = kDigits[(octet >> 4) & 0x0F];
+  *at++ = kDigits[octet & 0x0F];
+  return at;
+}
+
 // Writes the byte-wise text of `octets` (47 characters and a terminator)
 // to `out`.
 void FormatByteWise(const uint8_t octets[16], char out[kByteWiseLength + 1]);

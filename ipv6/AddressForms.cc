@@ -51,11 +51,9 @@ void PrintNormalised(const char* addrStr, char out[ipv6::kTextBufferSize]) {
   out[0] = '\0';
   in6_addr addr;
   if (_ZWinet_pton(AF_INET6, addrStr, &addr) != 1) return;
-  static const char kDigits[] = "0123456789ABCDEF";
   char* at = out;
   for (int i = 0; i < 16; ++i) {
-    *at++ = kDigits[addr.s6_addr[i] >> 4];
-    *at++ = kDigits[addr.s6_addr[i] & 0x0F];
+    at = ipv6::PutHexOctet(at, addr.s6_addr[i]);
     if (i % 2 == 1 && i != 15) *at++ = ':';
   }
   *at = '\0';

@@ -68,12 +68,9 @@ char* CDiscoIPv6Agent::DIPv6GetPartOfASN(CKelASN1Address* inputASN, int begPos, 
     // A wider stretch, or one holding a value above 255, would not fit the
     // work buffer and is refused; so is an empty stretch (no text).
     char text[kPartBufferSize];
-    static const char kDigits[] = "0123456789ABCDEF";
     char* at = text;
     for (int pos = begPos; pos <= endPos; ++pos) {
-      const uint32_t octet = inputASN->KAAAddressAt(pos);
-      *at++ = kDigits[octet >> 4];
-      *at++ = kDigits[octet & 0x0F];
+      at = ipv6::PutHexOctet(at, inputASN->KAAAddressAt(pos));
       if (pos != endPos) *at++ = ':';
     }
     *at = '\0';

@@ -59,9 +59,11 @@ WalkResult WalkColumn(PduChannel* channel, const Oid& column, const WalkOptions&
   }
 }
 
-bool GetExact(PduChannel* channel, const Oid& oid, VarBind* out, bool* answered) {
+bool GetExact(PduChannel* channel, const Oid& oid, VarBind* out, EPduOutcome* outcome,
+              std::string* detail) {
   PduReply reply = channel->Get(oid);
-  if (answered != nullptr) *answered = reply.outcome == EPduOutcome::kAnswer;
+  *outcome = reply.outcome;
+  *detail = reply.detail;
   if (reply.outcome != EPduOutcome::kAnswer || reply.errorStatus != kErrNoError ||
       reply.binds.empty()) {
     return false;

@@ -36,9 +36,10 @@ struct WalkResult {
 WalkResult WalkColumn(PduChannel* channel, const Oid& column, const WalkOptions& options);
 
 // The value bound to exactly `oid`, or false (no reply, an error-status, an
-// exception value, a reply about another OID or no binding). `answered`
-// (when not null) tells whether the agent replied at all.
-bool GetExact(PduChannel* channel, const Oid& oid, VarBind* out, bool* answered);
+// exception value, a reply about another OID or no binding). `outcome`
+// tells how the request went and `detail` why it failed (kFailed).
+bool GetExact(PduChannel* channel, const Oid& oid, VarBind* out, EPduOutcome* outcome,
+              std::string* detail);
 
 }  // namespace snmp
 

@@ -39,6 +39,14 @@ class PduChannel {
   virtual PduReply GetBulk(const Oid& oid, int maxRepetitions) = 0;
 };
 
+// A device that answers nothing.
+class CSilentChannel : public PduChannel {
+ public:
+  PduReply Get(const Oid&) override { return PduReply(); }
+  PduReply GetNext(const Oid&) override { return PduReply(); }
+  PduReply GetBulk(const Oid&, int) override { return PduReply(); }
+};
+
 }  // namespace snmp
 
 #endif  // SNMP_PDUCHANNEL_H_

@@ -5,6 +5,7 @@
 #define TESTS_INTEGRATION_ECHOSNIFFER_H_
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/icmp6.h>
 #include <netinet/in.h>
 #include <poll.h>

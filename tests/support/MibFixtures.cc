@@ -36,6 +36,23 @@ CKelDoubleList* MakeColumn(const std::vector<FakeRequester::Row>& rows) {
   return list;
 }
 
+CKelSnmpVarOp* RowWithoutIndex(long long value) {
+  return new CKelSnmpVarOp(nullptr, new CKelAtom(value));
+}
+
+void StoreColumnAfterUnindexedRow(CDiscoMediationData* medData, const char* key,
+                                  long long value, const std::vector<FakeRequester::Row>& rows) {
+  auto* list = new CKelDoubleList();
+  list->KDLAddToListEnd(RowWithoutIndex(value));
+  CKelDoubleList* rest = MakeColumn(rows);
+  while (CKelListable* e = rest->KDLHead()) {
+    rest->KDLRemove(e);
+    list->KDLAddToListEnd(e);
+  }
+  delete rest;
+  ASSERT_EQ(medData->DMDAddSnmp(key, list), 1);
+}
+
 void StoreColumn(CDiscoMediationData* medData, const char* key,
                  const std::vector<FakeRequester::Row>& rows) {
   ASSERT_EQ(medData->DMDAddSnmp(key, MakeColumn(rows)), 1);

@@ -32,9 +32,14 @@ std::vector<uint32_t> PrefixIndex(uint32_t ifIndex, const char* prefix, uint32_t
 
 // A new column (caller-owned) of one var-op per row, in order.
 CKelDoubleList* MakeColumn(const std::vector<FakeRequester::Row>& rows);
+// A new row whose index is missing altogether (not merely empty).
+CKelSnmpVarOp* RowWithoutIndex(long long value);
 // Stores a new column under `key` in `medData`.
 void StoreColumn(CDiscoMediationData* medData, const char* key,
                  const std::vector<FakeRequester::Row>& rows);
+// The same, with a row without index (of value `value`) first.
+void StoreColumnAfterUnindexedRow(CDiscoMediationData* medData, const char* key,
+                                  long long value, const std::vector<FakeRequester::Row>& rows);
 // Stores a scalar reply under `key`: an integer, a text, or no value.
 void StoreScalar(CDiscoMediationData* medData, const char* key, long long value);
 void StoreScalarText(CDiscoMediationData* medData, const char* key, const char* text);

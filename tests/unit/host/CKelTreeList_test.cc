@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -291,31 +292,49 @@ TEST(CKelTreeListTest, GetMultipleListIsTheCallersAndBorrowsWrappers) {
 
 TEST(CKelTreeListTest, ConcurrentReadersAgree) {
   // One shared tree, as the agent's prefix and host lists are shared by the
-  // worker threads; the first KTLIterator happens on the threads.
+  // worker threads. Each round changes the tree and then lets 8 readers
+  // loose at once, so that the rebuild of the iteration list happens on
+  // the readers.
+  const int kKeys = 400, kThreads = 8;
   CKelTreeList tree(E_KBTrue);
   std::vector<std::unique_ptr<CKelPointer>> wrappers;
-  std::vector<long> expectedOrder;
-  for (int key = 0; key < 50; ++key) {
+  auto add = [&](int key, long tag, bool asText) {
+    wrappers.push_back(std::make_unique<CKelPointer>(Tag(tag)));
+    int status = asText ? tree.KTLAdd(std::to_string(1000 + key).c_str(), wrappers.back().get())
+                        : tree.KTLAdd(key, wrappers.back().get());
+    ASSERT_EQ(status, 1);
+  };
+  for (int key = 0; key < kKeys; ++key) {
     for (int dup = 0; dup < 3; ++dup) {
-      long tag = key * 10 + dup;
-      wrappers.push_back(std::make_unique<CKelPointer>(Tag(tag)));
-      tree.KTLAdd(std::to_string(1000 + key).c_str(), wrappers.back().get());
-      wrappers.push_back(std::make_unique<CKelPointer>(Tag(100000 + tag)));
-      tree.KTLAdd(key, wrappers.back().get());
+      add(key, key * 10 + dup, true);
+      add(key, 100000 + key * 10 + dup, false);
     }
   }
-  for (int key = 0; key < 50; ++key)
-    for (int dup = 0; dup < 3; ++dup) expectedOrder.push_back(100000 + key * 10 + dup);
-  for (int key = 0; key < 50; ++key)
-    for (int dup = 0; dup < 3; ++dup) expectedOrder.push_back(key * 10 + dup);
+  std::vector<long> ints, texts;
+  for (int key = 0; key < kKeys; ++key)
+    for (int dup = 0; dup < 3; ++dup) {
+      ints.push_back(100000 + key * 10 + dup);
+      texts.push_back(key * 10 + dup);
+    }
 
-  std::vector<int> failures(8, 0);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 8; ++t) {
-    threads.emplace_back([&, t] {
-      for (int round = 0; round < 30; ++round) {
-        if (IterValues(tree) != expectedOrder) ++failures[t];
-        int key = (t * 7 + round) % 50;
+  for (int round = 0; round < 10; ++round) {
+    // A late entry for key 0 (integer): last of its key.
+    long late = 900000 + round;
+    add(0, late, false);
+    ints.insert(ints.begin() + 3 + round, late);
+    std::vector<long> expected = ints;
+    expected.insert(expected.end(), texts.begin(), texts.end());
+
+    std::atomic<int> ready{0};
+    std::atomic<bool> go{false};
+    std::vector<int> failures(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+      threads.emplace_back([&, t] {
+        ++ready;
+        while (!go) std::this_thread::yield();
+        if (IterValues(tree) != expected) ++failures[t];
+        int key = (t * 7 + round) % kKeys;
         CKelAtom atomKey(key);
         CKelPointer* first = tree.KTLGet(&atomKey);
         if (first == nullptr || first->KPData() != Tag(100000 + key * 10)) ++failures[t];
@@ -324,11 +343,14 @@ TEST(CKelTreeListTest, ConcurrentReadersAgree) {
             std::vector<long>{key * 10, key * 10 + 1, key * 10 + 2})
           ++failures[t];
         if (tree.KTLGet("missing") != nullptr) ++failures[t];
-      }
-    });
+        if (IterValues(tree) != expected) ++failures[t];
+      });
+    }
+    while (ready < kThreads) std::this_thread::yield();
+    go = true;
+    for (auto& th : threads) th.join();
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(failures[t], 0) << "round " << round << " thread " << t;
   }
-  for (auto& th : threads) th.join();
-  for (int t = 0; t < 8; ++t) EXPECT_EQ(failures[t], 0) << "thread " << t;
 }
 
 }  // namespace

@@ -83,7 +83,9 @@ TEST_F(MediationLayerTest, FullyAnsweringNeCostsFourGetsAndTwentyFiveWalksInTabl
     EXPECT_EQ(requests[i].walk, walk) << "request " << i;
     EXPECT_EQ(requests[i].object, expected) << "request " << i;
     EXPECT_EQ(requests[i].address, kNe) << "request " << i;
-    if (!walk) EXPECT_EQ(requests[i].instance, "0") << "request " << i;
+    if (!walk) {
+      EXPECT_EQ(requests[i].instance, "0") << "request " << i;
+    }
   }
   for (const std::string& scalar : kScalars) {
     ASSERT_NE(med_->DMDGetSnmpGet(scalar.c_str()), nullptr) << scalar;

@@ -1,0 +1,301 @@
+#include "snmp/NetSnmpChannel.h"
+
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+
+#include <cstring>
+
+#include "snmp/NetSnmpLibrary.h"
+
+namespace snmp {
+
+namespace {
+
+struct PduFree {
+  void operator()(netsnmp_pdu* pdu) const { snmp_free_pdu(pdu); }
+};
+using PduPtr = std::unique_ptr<netsnmp_pdu, PduFree>;
+
+// The protocol OID of `auth`; null for kNone.
+const oid* AuthProtocol(ESnmpAuth auth, size_t* length) {
+  *length = 10;
+  switch (auth) {
+    case ESnmpAuth::kNone: return nullptr;
+    case ESnmpAuth::kMD5: return usmHMACMD5AuthProtocol;
+    case ESnmpAuth::kSHA: return usmHMACSHA1AuthProtocol;
+    case ESnmpAuth::kSHA224: return usmHMAC128SHA224AuthProtocol;
+    case ESnmpAuth::kSHA256: return usmHMAC192SHA256AuthProtocol;
+    case ESnmpAuth::kSHA384: return usmHMAC256SHA384AuthProtocol;
+    case ESnmpAuth::kSHA512: return usmHMAC384SHA512AuthProtocol;
+  }
+  return nullptr;
+}
+
+const oid* PrivProtocol(ESnmpPriv priv, size_t* length) {
+  *length = 10;
+  switch (priv) {
+    case ESnmpPriv::kNone: return nullptr;
+    case ESnmpPriv::kDES: return usmDESPrivProtocol;
+    case ESnmpPriv::kAES: return usmAESPrivProtocol;
+  }
+  return nullptr;
+}
+
+// Failures of the transport count as silence: an unreachable port or
+// network looks to a manager like a device that does not answer.
+bool IsSilence(int snmpErrno) {
+  return snmpErrno == SNMPERR_TIMEOUT || snmpErrno == SNMPERR_BAD_SENDTO ||
+         snmpErrno == SNMPERR_BAD_RECVFROM;
+}
+
+// The library's text of an error code; its buffer for unknown codes is
+// shared, so the caller holds NetSnmpLock().
+std::string ErrorText(int snmpErrno) {
+  const char* text = snmp_api_errstring(snmpErrno);
+  return text != nullptr ? text : "error " + std::to_string(snmpErrno);
+}
+
+// False when an OID of the reply does not fit 32-bit sub-identifiers.
+bool ToOid(const oid* name, size_t length, Oid* out) {
+  out->clear();
+  out->reserve(length);
+  for (size_t i = 0; i < length; ++i) {
+    if (name[i] > UINT32_MAX) return false;
+    out->push_back(static_cast<uint32_t>(name[i]));
+  }
+  return true;
+}
+
+bool ToVarBind(const netsnmp_variable_list* var, VarBind* out) {
+  if (!ToOid(var->name, var->name_length, &out->oid)) return false;
+  WireValue& value = out->value;
+  const long integer = var->val.integer != nullptr ? *var->val.integer : 0;
+  const unsigned long long low32 = static_cast<unsigned long>(integer) & 0xFFFFFFFFul;
+  switch (var->type) {
+    case ASN_INTEGER:
+      value.type = EWireType::kInteger;
+      value.integer = integer;
+      break;
+    case ASN_GAUGE:  // also Unsigned32
+    case ASN_UINTEGER:
+      value.type = EWireType::kUnsigned32;
+      value.number = low32;
+      break;
+    case ASN_COUNTER:
+      value.type = EWireType::kCounter32;
+      value.number = low32;
+      break;
+    case ASN_TIMETICKS:
+      value.type = EWireType::kTimeTicks;
+      value.number = low32;
+      break;
+    case ASN_COUNTER64:
+      value.type = EWireType::kCounter64;
+      if (var->val.counter64 != nullptr) {
+        value.number = (static_cast<unsigned long long>(var->val.counter64->high & 0xFFFFFFFFul)
+                        << 32) |
+                       (var->val.counter64->low & 0xFFFFFFFFul);
+      }
+      break;
+    case ASN_OCTET_STR:
+    case ASN_IPADDRESS:
+    case ASN_OPAQUE:
+      value.type = var->type == ASN_OCTET_STR ? EWireType::kOctetString
+                   : var->type == ASN_IPADDRESS ? EWireType::kIpAddress
+                                                : EWireType::kOpaque;
+      if (var->val.string != nullptr && var->val_len > 0) {
+        value.octets.assign(reinterpret_cast<const char*>(var->val.string), var->val_len);
+      }
+      break;
+    case ASN_OBJECT_ID:
+      value.type = EWireType::kObjectId;
+      if (var->val.objid != nullptr &&
+          !ToOid(var->val.objid, var->val_len / sizeof(oid), &value.oid)) {
+        return false;
+      }
+      break;
+    case SNMP_NOSUCHOBJECT:
+      value.type = EWireType::kNoSuchObject;
+      break;
+    case SNMP_NOSUCHINSTANCE:
+      value.type = EWireType::kNoSuchInstance;
+      break;
+    case SNMP_ENDOFMIBVIEW:
+      value.type = EWireType::kEndOfMibView;
+      break;
+    default:  // ASN_NULL and types no conforming agent sends
+      value.type = EWireType::kNull;
+      break;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool NetSnmpMakeKey(ESnmpAuth auth, const std::string& passphrase,
+                    std::vector<unsigned char>* key, std::string* error) {
+  size_t protoLength = 0;
+  const oid* proto = AuthProtocol(auth, &protoLength);
+  if (proto == nullptr) {
+    *error = "no authentication protocol";
+    return false;
+  }
+  u_char ku[USM_AUTH_KU_LEN];
+  size_t kuLength = sizeof(ku);
+  std::lock_guard<std::mutex> guard(NetSnmpLock());
+  const int rc = generate_Ku(proto, static_cast<u_int>(protoLength),
+                             reinterpret_cast<const u_char*>(passphrase.data()),
+                             passphrase.size(), ku, &kuLength);
+  if (rc != SNMPERR_SUCCESS) {
+    *error = ErrorText(rc);
+    return false;
+  }
+  key->assign(ku, ku + kuLength);
+  return true;
+}
+
+std::string NetSnmpPeerName(const std::string& target, int port) {
+  if (target.find(':') != std::string::npos) {
+    return "udp6:[" + target + "]:" + std::to_string(port);
+  }
+  return "udp:" + target + ":" + std::to_string(port);
+}
+
+std::unique_ptr<CNetSnmpChannel> CNetSnmpChannel::Open(const NetSnmpSessionSettings& settings,
+                                                       const std::string& peer,
+                                                       std::unique_lock<std::mutex> held,
+                                                       bool* silent, std::string* error) {
+  *silent = false;
+  // The library copies every text and key of the template when it opens.
+  std::string peerName = peer;
+  std::string community = settings.community;
+  std::string user = settings.user;
+  std::string context = settings.context;
+  netsnmp_session session;
+  snmp_sess_init(&session);
+  session.peername = peerName.data();
+  session.timeout = settings.timeoutUs;
+  session.retries = settings.retries;
+  if (settings.version != ESnmpVersion::kV3) {
+    session.version =
+        settings.version == ESnmpVersion::kV1 ? SNMP_VERSION_1 : SNMP_VERSION_2c;
+    session.community = reinterpret_cast<u_char*>(community.data());
+    session.community_len = community.size();
+  } else {
+    session.version = SNMP_VERSION_3;
+    session.securityName = user.data();
+    session.securityNameLen = user.size();
+    session.contextName = context.data();
+    session.contextNameLen = context.size();
+    session.securityLevel = settings.auth == ESnmpAuth::kNone ? SNMP_SEC_LEVEL_NOAUTH
+                            : settings.priv == ESnmpPriv::kNone ? SNMP_SEC_LEVEL_AUTHNOPRIV
+                                                                : SNMP_SEC_LEVEL_AUTHPRIV;
+    size_t length = 0;
+    if (const oid* proto = AuthProtocol(settings.auth, &length)) {
+      session.securityAuthProto = const_cast<oid*>(proto);
+      session.securityAuthProtoLen = length;
+      session.securityAuthKeyLen =
+          std::min(settings.authKey.size(), sizeof(session.securityAuthKey));
+      memcpy(session.securityAuthKey, settings.authKey.data(), session.securityAuthKeyLen);
+    }
+    if (const oid* proto = PrivProtocol(settings.priv, &length)) {
+      session.securityPrivProto = const_cast<oid*>(proto);
+      session.securityPrivProtoLen = length;
+      session.securityPrivKeyLen =
+          std::min(settings.privKey.size(), sizeof(session.securityPrivKey));
+      memcpy(session.securityPrivKey, settings.privKey.data(), session.securityPrivKeyLen);
+    }
+  }
+
+  const bool keepLock = held.owns_lock();
+  std::unique_lock<std::mutex> lock = keepLock ? std::move(held)
+                                               : std::unique_lock<std::mutex>(NetSnmpLock());
+  void* handle = snmp_sess_open(&session);
+  if (handle == nullptr) {
+    *silent = IsSilence(session.s_snmp_errno);
+    *error = ErrorText(session.s_snmp_errno);
+    return nullptr;
+  }
+  if (!keepLock) lock.unlock();
+  return std::unique_ptr<CNetSnmpChannel>(
+      new CNetSnmpChannel(handle, keepLock ? std::move(lock) : std::unique_lock<std::mutex>()));
+}
+
+CNetSnmpChannel::~CNetSnmpChannel() {
+  if (m_Held.owns_lock()) {
+    snmp_sess_close(m_Session);
+  } else {
+    std::lock_guard<std::mutex> guard(NetSnmpLock());
+    snmp_sess_close(m_Session);
+  }
+}
+
+PduReply CNetSnmpChannel::Get(const Oid& oid) { return Exchange(SNMP_MSG_GET, oid, 0); }
+
+PduReply CNetSnmpChannel::GetNext(const Oid& oid) { return Exchange(SNMP_MSG_GETNEXT, oid, 0); }
+
+PduReply CNetSnmpChannel::GetBulk(const Oid& oid, int maxRepetitions) {
+  return Exchange(SNMP_MSG_GETBULK, oid, maxRepetitions);
+}
+
+PduReply CNetSnmpChannel::Exchange(int command, const Oid& oid, int maxRepetitions) {
+  PduReply reply;
+  if (oid.empty() || oid.size() > MAX_OID_LEN) {
+    reply.outcome = EPduOutcome::kFailed;
+    reply.detail = "OID of " + std::to_string(oid.size()) + " sub-identifiers";
+    return reply;
+  }
+  PduPtr request(snmp_pdu_create(command));
+  if (request == nullptr) {
+    reply.outcome = EPduOutcome::kFailed;
+    reply.detail = "no memory for a PDU";
+    return reply;
+  }
+  if (command == SNMP_MSG_GETBULK) {
+    request->non_repeaters = 0;
+    request->max_repetitions = maxRepetitions;
+  }
+  std::vector<::oid> name(oid.begin(), oid.end());
+  snmp_add_null_var(request.get(), name.data(), name.size());
+
+  netsnmp_pdu* raw = nullptr;
+  // The library takes the request PDU whatever the outcome.
+  const int status = snmp_sess_synch_response(m_Session, request.release(), &raw);
+  PduPtr response(raw);
+  if (status == STAT_SUCCESS && response != nullptr) {
+    if (response->command != SNMP_MSG_RESPONSE) {
+      reply.outcome = EPduOutcome::kFailed;
+      reply.detail = "reply of PDU type " + std::to_string(response->command);
+      return reply;
+    }
+    reply.outcome = EPduOutcome::kAnswer;
+    reply.errorStatus = response->errstat;
+    for (netsnmp_variable_list* var = response->variables; var != nullptr;
+         var = var->next_variable) {
+      VarBind bind;
+      if (!ToVarBind(var, &bind)) {
+        reply.outcome = EPduOutcome::kFailed;
+        reply.detail = "sub-identifier above 2^32 - 1 in the reply";
+        reply.binds.clear();
+        return reply;
+      }
+      reply.binds.push_back(std::move(bind));
+    }
+    return reply;
+  }
+  const int snmpErrno = snmp_sess_session(m_Session)->s_snmp_errno;
+  if (status == STAT_TIMEOUT || IsSilence(snmpErrno)) {
+    reply.outcome = EPduOutcome::kNoAnswer;
+    return reply;
+  }
+  reply.outcome = EPduOutcome::kFailed;
+  if (m_Held.owns_lock()) {
+    reply.detail = ErrorText(snmpErrno);
+  } else {
+    std::lock_guard<std::mutex> guard(NetSnmpLock());
+    reply.detail = ErrorText(snmpErrno);
+  }
+  return reply;
+}
+
+}  // namespace snmp

@@ -1,0 +1,91 @@
+#include "snmp/NetSnmpRequester.h"
+
+#include "host/KelError.h"
+#include "host/KelTrace.h"
+#include "snmp/NetSnmpLibrary.h"
+#include "snmp/RequesterErrors.h"
+
+namespace {
+
+snmp::WalkOptions WalkOptionsOf(const CNetSnmpOptions& options) {
+  snmp::WalkOptions walk;
+  walk.bulk = options.version != ESnmpVersion::kV1;
+  walk.maxRepetitions = options.maxRepetitions;
+  return walk;
+}
+
+// The problem with `options`, or "" when they can work.
+std::string Check(const CNetSnmpOptions& options) {
+  if (options.port < 1 || options.port > 65535) return "port outside 1 to 65535";
+  if (options.timeoutMs < 1) return "timeout below 1 ms";
+  if (options.retries < 0) return "negative retries";
+  if (options.maxRepetitions < 1) return "max-repetitions below 1";
+  if (options.version == ESnmpVersion::kV3) {
+    if (options.user.empty()) return "SNMPv3 without user";
+    if (options.priv != ESnmpPriv::kNone && options.auth == ESnmpAuth::kNone) {
+      return "SNMPv3 privacy without authentication";
+    }
+  }
+  return "";
+}
+
+}  // namespace
+
+std::unique_ptr<CNetSnmpRequester> CNetSnmpRequester::Create(const CNetSnmpOptions& options,
+                                                             std::string* error) {
+  snmp::NetSnmpInit();
+  std::string problem = Check(options);
+  snmp::NetSnmpSessionSettings settings;
+  settings.version = options.version;
+  settings.community = options.community;
+  settings.timeoutUs = static_cast<long>(options.timeoutMs) * 1000;
+  settings.retries = options.retries;
+  if (problem.empty() && options.version == ESnmpVersion::kV3) {
+    settings.user = options.user;
+    settings.context = options.context;
+    settings.auth = options.auth;
+    settings.priv = options.priv;
+    std::string why;
+    // Keys are derived once here: the derivation hashes a megabyte.
+    if (options.auth != ESnmpAuth::kNone &&
+        !snmp::NetSnmpMakeKey(options.auth, options.authPassphrase, &settings.authKey, &why)) {
+      problem = "authentication pass phrase: " + why;
+    } else if (options.priv != ESnmpPriv::kNone &&
+               !snmp::NetSnmpMakeKey(options.auth, options.privPassphrase, &settings.privKey,
+                                     &why)) {
+      problem = "privacy pass phrase: " + why;
+    }
+  }
+  if (!problem.empty()) {
+    if (error != nullptr) *error = problem;
+    return nullptr;
+  }
+  return std::unique_ptr<CNetSnmpRequester>(new CNetSnmpRequester(options, std::move(settings)));
+}
+
+CNetSnmpRequester::CNetSnmpRequester(const CNetSnmpOptions& options,
+                                     snmp::NetSnmpSessionSettings settings)
+    : CChannelRequester(WalkOptionsOf(options)),
+      m_Options(options),
+      m_Settings(std::move(settings)) {}
+
+std::unique_ptr<snmp::PduChannel> CNetSnmpRequester::DSROpenChannel(const std::string& target) {
+  std::unique_lock<std::mutex> held;
+  if (m_Settings.version == ESnmpVersion::kV3) held = std::unique_lock<std::mutex>(snmp::NetSnmpLock());
+  const std::string peer = snmp::NetSnmpPeerName(target, m_Options.port);
+  bool silent = false;
+  std::string why;
+  std::unique_ptr<snmp::PduChannel> channel =
+      snmp::CNetSnmpChannel::Open(m_Settings, peer, std::move(held), &silent, &why);
+  if (channel == nullptr) {
+    if (silent) {
+      // SNMPv3 engine discovery got no answer: a silent device. Its requests
+      // go to a channel that answers nothing, so that it is counted.
+      genXPLTracef(5, "SNMP %s: no answer to engine discovery\n", peer.c_str());
+      return std::unique_ptr<snmp::PduChannel>(new snmp::CSilentChannel);
+    }
+    std::string message = "cannot open SNMP session to " + peer + ": " + why;
+    CKelError(snmp::kErrSession, __FILE__, __LINE__, message.c_str());
+  }
+  return channel;
+}

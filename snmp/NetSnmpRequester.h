@@ -1,0 +1,48 @@
+// The live requester: SNMP on the net-snmp library (SNMPv2c by default,
+// SNMPv1 and SNMPv3 as options). Requests go to UDP port options.port of
+// the record's target address (see ChannelRequester.h for what a request
+// gives back); walks use GETBULK with options.maxRepetitions (GETNEXT for
+// SNMPv1).
+//
+// A device that does not answer costs at most timeoutMs x (retries + 1) per
+// request: the GET, or the first request of a walk (a walk whose device
+// falls silent half-way costs that once more). SNMPv3 requests are
+// serialised on NetSnmpLock() as the library's USM state is shared, so a
+// silent SNMPv3 device also holds up the other threads' SNMPv3 requests.
+//
+// Thread-safe: any number of threads may request at once; each request
+// opens its own session. Create the requester before starting them.
+#ifndef SNMP_NETSNMPREQUESTER_H_
+#define SNMP_NETSNMPREQUESTER_H_
+
+#include <memory>
+#include <string>
+
+#include "snmp/ChannelRequester.h"
+#include "snmp/NetSnmpChannel.h"
+#include "snmp/NetSnmpOptions.h"
+
+class CNetSnmpRequester : public CChannelRequester {
+ public:
+  // Initialises the library (NetSnmpInit) and checks `options`. Returns
+  // null, with `error` (when not null) saying why, for options that cannot
+  // work: a port outside 1 to 65535, a timeout below 1 ms, negative
+  // retries, fewer than 1 repetitions, SNMPv3 without user, privacy
+  // without authentication, or a pass phrase the library refuses (fewer
+  // than 8 characters).
+  static std::unique_ptr<CNetSnmpRequester> Create(const CNetSnmpOptions& options,
+                                                   std::string* error);
+
+  const CNetSnmpOptions& DSROptions() const { return m_Options; }
+
+ protected:
+  std::unique_ptr<snmp::PduChannel> DSROpenChannel(const std::string& target) override;
+
+ private:
+  CNetSnmpRequester(const CNetSnmpOptions& options, snmp::NetSnmpSessionSettings settings);
+
+  const CNetSnmpOptions m_Options;
+  const snmp::NetSnmpSessionSettings m_Settings;
+};
+
+#endif  // SNMP_NETSNMPREQUESTER_H_

@@ -1,0 +1,85 @@
+#include "snmp/ReplayRequester.h"
+
+#include <arpa/inet.h>
+#include <sys/stat.h>
+
+#include <vector>
+
+#include "host/KelError.h"
+#include "snmp/RequesterErrors.h"
+
+namespace {
+
+// A target may only name a file in the folder itself.
+bool SafeName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find('/') == std::string::npos && name.find('\0') == std::string::npos;
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// `target` and, for an address, its canonical text.
+std::vector<std::string> Candidates(const std::string& target) {
+  std::vector<std::string> names{target};
+  unsigned char bytes[16];
+  char text[INET6_ADDRSTRLEN];
+  for (int family : {AF_INET6, AF_INET}) {
+    if (inet_pton(family, target.c_str(), bytes) == 1 &&
+        inet_ntop(family, bytes, text, sizeof(text)) != nullptr && target != text) {
+      names.push_back(text);
+    }
+  }
+  return names;
+}
+
+}  // namespace
+
+CReplayRequester::CReplayRequester(const std::string& folder, const snmp::WalkOptions& walk)
+    : CChannelRequester(walk), m_Folder(folder) {}
+
+std::string CReplayRequester::DSRFileFor(const std::string& target) const {
+  for (const std::string& name : Candidates(target)) {
+    if (!SafeName(name)) continue;
+    for (const char* extension : {".snmprec", ".walk"}) {
+      std::string path = m_Folder + "/" + name + extension;
+      if (IsRegularFile(path)) return path;
+    }
+  }
+  return "";
+}
+
+std::shared_ptr<const snmp::RecordedDevice> CReplayRequester::Device(const std::string& target) {
+  {
+    std::lock_guard<std::mutex> guard(m_Mutex);
+    auto it = m_Devices.find(target);
+    if (it != m_Devices.end()) return it->second;
+  }
+  // Read without the lock; should two threads read the same file, the
+  // first to finish is kept and reports.
+  std::shared_ptr<const snmp::RecordedDevice> device;
+  std::vector<std::string> problems;
+  const std::string path = DSRFileFor(target);
+  if (!path.empty()) {
+    device = snmp::RecordedDevice::Load(path, &problems);
+    if (device == nullptr) problems.push_back("cannot be read");
+  }
+  std::lock_guard<std::mutex> guard(m_Mutex);
+  auto inserted = m_Devices.emplace(target, device);
+  if (inserted.second && !problems.empty()) {
+    std::string message = "replay file " + path + ": " + std::to_string(problems.size()) +
+                          (problems.size() == 1 ? " problem" : " problems");
+    for (size_t i = 0; i < problems.size() && i < 5; ++i) message += "; " + problems[i];
+    if (problems.size() > 5) message += "; ...";
+    CKelError(snmp::kErrReplayFile, __FILE__, __LINE__, message.c_str());
+  }
+  return inserted.first->second;
+}
+
+std::unique_ptr<snmp::PduChannel> CReplayRequester::DSROpenChannel(const std::string& target) {
+  std::shared_ptr<const snmp::RecordedDevice> device = Device(target);
+  if (device == nullptr) return std::unique_ptr<snmp::PduChannel>(new snmp::CSilentChannel);
+  return std::unique_ptr<snmp::PduChannel>(new snmp::CRecordedChannel(std::move(device)));
+}
