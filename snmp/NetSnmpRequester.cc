@@ -25,6 +25,14 @@ std::string Check(const CNetSnmpOptions& options) {
     if (options.priv != ESnmpPriv::kNone && options.auth == ESnmpAuth::kNone) {
       return "SNMPv3 privacy without authentication";
     }
+    // RFC 3414 11.2 asks for at least 8 characters; the library refuses
+    // fewer (and says so on standard error).
+    if (options.auth != ESnmpAuth::kNone && options.authPassphrase.size() < 8) {
+      return "authentication pass phrase: fewer than 8 characters";
+    }
+    if (options.priv != ESnmpPriv::kNone && options.privPassphrase.size() < 8) {
+      return "privacy pass phrase: fewer than 8 characters";
+    }
   }
   return "";
 }

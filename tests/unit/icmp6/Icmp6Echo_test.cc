@@ -32,7 +32,7 @@ uint16_t ReferenceWireChecksum(const std::vector<uint8_t>& bytes) {
 uint16_t WireChecksumOf(std::vector<uint8_t> bytes) {
   // One byte of offset: checksum must not need an aligned buffer.
   std::vector<uint8_t> shifted(bytes.size() + 1);
-  memcpy(shifted.data() + 1, bytes.data(), bytes.size());
+  if (!bytes.empty()) memcpy(shifted.data() + 1, bytes.data(), bytes.size());
   unsigned short sum =
       checksum(reinterpret_cast<unsigned short*>(shifted.data() + 1), static_cast<int>(bytes.size()));
   uint8_t stored[2];

@@ -29,7 +29,9 @@ TEST(PrefixIndexTest, ShapesEveryConformingLengthAndLeavesTheRest) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     snmp::Oid index;
-    if (*c.index != '\0') ASSERT_TRUE(snmp::ParseOid(c.index, &index));
+    if (*c.index != 0) {
+      ASSERT_TRUE(snmp::ParseOid(c.index, &index));
+    }
     EXPECT_EQ(snmp::OidText(snmp::NormalisePrefixIndex(index)), c.expected);
   }
 }

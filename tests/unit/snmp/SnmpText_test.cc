@@ -91,7 +91,7 @@ TEST(TextNumbersTest, HexOctetsAndDottedQuads) {
   EXPECT_EQ(out, "keep");
 
   EXPECT_TRUE(snmp::ParseDottedQuad("192.0.2.255", &out));
-  EXPECT_EQ(out, "\xc0\x00\x02\xff");
+  EXPECT_EQ(out, std::string("\xc0\x00\x02\xff", 4));
   for (const char* bad : {"192.0.2", "192.0.2.256", "1.2.3.4.5", "1..2.3", "a.b.c.d", ""}) {
     EXPECT_FALSE(snmp::ParseDottedQuad(bad, &out)) << bad;
   }
