@@ -116,7 +116,7 @@ TEST_F(PingDriverTest, WithRepliesOffConfirmedPingTimesOutAndUnconfirmedReturnsA
     KelTraceCapture trace(4);
     Clock::time_point start = Clock::now();
     EXPECT_EQ(agent_.DIPv6PingAddress("2001:db8:1::5", E_KBFalse, 30, 0), 1);
-    EXPECT_LT(SecondsSince(start), 0.5);
+    EXPECT_LT(SecondsSince(start), 1.0) << "no wait without confirm";
     EXPECT_FALSE(trace.Contains("Ping timeout!"));
     EXPECT_EQ(sniffer_.Collect().size(), 1u);
   }
@@ -136,7 +136,7 @@ TEST_F(PingDriverTest, LimitsBelowOneSecondAreHonoured) {
   EXPECT_EQ(agent_.DIPv6PingAddress("2001:db8:1::5", E_KBTrue, 0, 300000), 0);
   double took = SecondsSince(start);
   EXPECT_GE(took, 0.29);
-  EXPECT_LT(took, 0.8);
+  EXPECT_LT(took, 0.9);
   EXPECT_TRUE(trace.Contains("Ping timeout!"));
 }
 
