@@ -3,4 +3,3 @@
 // socket start-up has nothing to do on this platform.
 #include "agent/CDiscoIPv6Agent.h"
 
-void CDiscoIPv6Agent::DADoProcessLayer(CKelRecord*) {}

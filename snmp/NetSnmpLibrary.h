@@ -14,7 +14,8 @@ namespace snmp {
 
 // Initialises net-snmp once for the process: no configuration files, no
 // persistent state, no MIB files (the requesters use numeric OIDs only;
-// MIBS is set to "" unless the environment already sets it). Call it
+// MIBS is set to "" unless the environment already sets it); the
+// library's messages go to the trace at level 3. Call it
 // before starting threads that use the live requester; creating a
 // CNetSnmpRequester calls it. Later calls do nothing. Thread-safe.
 void NetSnmpInit();

@@ -10,6 +10,10 @@
 // serialised on NetSnmpLock() as the library's USM state is shared, so a
 // silent SNMPv3 device also holds up the other threads' SNMPv3 requests.
 //
+// net-snmp keeps one set of SNMPv3 keys per user name and engine for the
+// whole process: two requesters with the same user name and different pass
+// phrases both use the keys of the first that reached a device.
+//
 // Thread-safe: any number of threads may request at once; each request
 // opens its own session. Create the requester before starting them.
 #ifndef SNMP_NETSNMPREQUESTER_H_

@@ -37,7 +37,8 @@ class SnmpLiveTest : public ::testing::Test {
     REQUIRE_SNMPSIM();
     sim_.AddFolder(SnmpSim::FixtureFolder());
     sim_.AddDevice(kLoopbackRouter, SnmpSim::FixtureFolder() + "/2001:db8:1::1.snmprec");
-    sim_.SetV3User("disco", "SHA", "authpass123", "AES", "privpass123");
+    sim_.AddV3User("disco", "SHA", "authpass123", "AES", "privpass123");
+    sim_.AddV3User("other", "SHA", "otherpass123", "AES", "privpass123");
     ASSERT_TRUE(sim_.Start()) << sim_.Error();
   }
 
@@ -49,10 +50,10 @@ class SnmpLiveTest : public ::testing::Test {
     return requester;
   }
 
-  static CNetSnmpOptions V3(const char* authPass) {
+  static CNetSnmpOptions V3(const char* authPass, const char* user = "disco") {
     CNetSnmpOptions options;
     options.version = ESnmpVersion::kV3;
-    options.user = "disco";
+    options.user = user;
     options.auth = ESnmpAuth::kSHA;
     options.authPassphrase = authPass;
     options.priv = ESnmpPriv::kAES;
@@ -172,13 +173,37 @@ TEST_F(SnmpLiveTest, SnmpV3GivesWhatV2cGivesAndRefusesAWrongKey) {
   }
   EXPECT_EQ(errors_.Reports().size(), 0u);
 
-  std::unique_ptr<CNetSnmpRequester> wrong = Live(V3("wrongpass123"));
-  ASSERT_NE(wrong, nullptr);
-  EXPECT_EQ(GetText(wrong.get(), RecordAt(kRouter).get(), "sysDescr"), "<null var-op>");
-  EXPECT_THAT(WalkText(wrong.get(), RecordAt(kRouter).get(), "ipv6IfDescr"),
-              ElementsAre("<null list>"));
-  EXPECT_EQ(errors_.Count(snmp::kErrSession) + errors_.Count(snmp::kErrWalkStopped), 2)
-      << (errors_.Reports().empty() ? "" : errors_.Reports()[0].message);
+  // A user the device does not know is refused with a report (snmpsim
+  // sends one for noAuthNoPriv requests), which is an error. A wrong key
+  // cannot be told from silence: the device's reply does not authenticate
+  // and is dropped. (The library keeps one key per user and engine for the
+  // whole process, so the wrong key goes with a user not used before.)
+  CNetSnmpOptions unknown = V3("", "stranger");
+  unknown.auth = ESnmpAuth::kNone;
+  unknown.priv = ESnmpPriv::kNone;
+  unknown.timeoutMs = 300;
+  CNetSnmpOptions wrongKey = V3("wrongpass123", "other");
+  wrongKey.timeoutMs = 300;
+  for (CNetSnmpOptions* options : {&unknown, &wrongKey}) {
+    SCOPED_TRACE(options->user);
+    errors_.Clear();
+    std::unique_ptr<CNetSnmpRequester> refused = Live(*options);
+    ASSERT_NE(refused, nullptr);
+    EXPECT_EQ(GetText(refused.get(), RecordAt(kRouter).get(), "sysDescr"), "<null var-op>");
+    EXPECT_THAT(WalkText(refused.get(), RecordAt(kRouter).get(), "ipv6IfDescr"),
+                ElementsAre("<null list>"));
+    if (options == &unknown) {
+      ASSERT_EQ(errors_.Reports().size(), 2u);
+      EXPECT_EQ(errors_.Count(snmp::kErrSession), 1);     // the GET
+      EXPECT_EQ(errors_.Count(snmp::kErrWalkStopped), 1);  // the walk
+      for (const KelErrorReport& report : errors_.Reports()) {
+        EXPECT_THAT(report.message, testing::HasSubstr("Unknown user name"));
+      }
+    } else {
+      EXPECT_EQ(errors_.Reports().size(), 0u);
+      EXPECT_EQ(refused->DSRCounts().noAnswer, 2);
+    }
+  }
 }
 
 TEST_F(SnmpLiveTest, ThreadsShareOneRequester) {

@@ -126,11 +126,12 @@ void SnmpSim::AddFolder(const std::string& folder) {
   }
 }
 
-void SnmpSim::SetV3User(const std::string& user, const std::string& authProto,
+void SnmpSim::AddV3User(const std::string& user, const std::string& authProto,
                         const std::string& authKey, const std::string& privProto,
                         const std::string& privKey) {
-  m_V3Args = {"--v3-user=" + user, "--v3-auth-key=" + authKey, "--v3-auth-proto=" + authProto,
-              "--v3-priv-key=" + privKey, "--v3-priv-proto=" + privProto};
+  m_V3Args.insert(m_V3Args.end(),
+                  {"--v3-user=" + user, "--v3-auth-key=" + authKey, "--v3-auth-proto=" + authProto,
+                   "--v3-priv-key=" + privKey, "--v3-priv-proto=" + privProto});
 }
 
 bool SnmpSim::WriteDataFolder() {

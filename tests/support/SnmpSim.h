@@ -5,8 +5,8 @@
 // interface (the integration sandbox puts the fixture addresses on
 // loopback; 127.0.0.0/8 always is).
 //
-// SNMPv1 and v2c use the community "public"; SNMPv3 uses the user set with
-// SetV3User and the default context. The object stops (and reaps) the
+// SNMPv1 and v2c use the community "public"; SNMPv3 uses the users added
+// with AddV3User and the default context. The object stops (and reaps) the
 // simulator when destroyed. Not thread-safe; one per test.
 #ifndef TESTS_SUPPORT_SNMPSIM_H_
 #define TESTS_SUPPORT_SNMPSIM_H_
@@ -43,9 +43,9 @@ class SnmpSim {
   void AddDevice(const std::string& address, const std::string& file);
   // Serves every <address>.snmprec and <address>.walk of `folder`.
   void AddFolder(const std::string& folder);
-  // The SNMPv3 user (protocols as snmpsimd names them: "MD5", "SHA",
+  // Adds an SNMPv3 user (protocols as snmpsimd names them: "MD5", "SHA",
   // "DES", "AES"). Call before Start.
-  void SetV3User(const std::string& user, const std::string& authProto,
+  void AddV3User(const std::string& user, const std::string& authProto,
                  const std::string& authKey, const std::string& privProto,
                  const std::string& privKey);
 
