@@ -5,6 +5,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -28,6 +30,8 @@ void Expand(std::string* text, const char* placeholder, const char* value) {
     text->replace(at, length, value);
   }
 }
+
+std::atomic<bool> g_RawSocketsAllowed{true};
 
 }  // namespace
 
@@ -62,6 +66,20 @@ const char* _ZWinet_ntop(int family, const void* src, char* dst, size_t size) {
 int _ZWcloseSocket(int socket) {
   if (socket < 0) return -1;
   return close(socket) == 0 ? 0 : -1;
+}
+
+void ZWSetRawSocketsAllowed(bool allowed) { g_RawSocketsAllowed.store(allowed); }
+
+bool ZWRawSocketsAllowed() { return g_RawSocketsAllowed.load(); }
+
+int _ZWsocket(int domain, int type, int protocol) {
+  // The type may carry SOCK_NONBLOCK and SOCK_CLOEXEC beside the kind.
+  const int kind = type & ~(SOCK_NONBLOCK | SOCK_CLOEXEC);
+  if (kind == SOCK_RAW && !g_RawSocketsAllowed.load()) {
+    errno = EPERM;
+    return -1;
+  }
+  return socket(domain, type, protocol);
 }
 
 int WSAStartup(WORD version, WSADATA* data) {

@@ -31,6 +31,18 @@ const char* _ZWinet_ntop(int family, const void* src, char* dst, size_t size);
 // Closes a socket. Returns 0 or -1.
 int _ZWcloseSocket(int socket);
 
+// Raw sockets: a process-wide switch, on by default. While it is off,
+// _ZWsocket refuses every SOCK_RAW socket with EPERM, exactly as the system
+// refuses a process without the right to open one, so callers trace and
+// recover the way they do then (the runner's replay mode, which must send
+// nothing onto the network). Safe from any thread; set it before the
+// threads that open sockets start.
+void ZWSetRawSocketsAllowed(bool allowed);
+bool ZWRawSocketsAllowed();
+// socket(2) subject to the switch above: -1 with errno EPERM for a refused
+// raw socket, else what socket(2) gives.
+int _ZWsocket(int domain, int type, int protocol);
+
 // Socket start-up shims. POSIX sockets need no start-up: both succeed and
 // do nothing.
 typedef uint16_t WORD;

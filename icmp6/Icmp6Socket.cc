@@ -25,7 +25,7 @@ constexpr unsigned char kEchoReply = 129;
 
 int CDiscoIPv6Agent::DIPv6GetICMPv6Socket() {
   genXPLTrace("\nENTER : CDiscoIPv6Agent::DIPv6GetICMPv6Socket()\n", 4);
-  int sock = socket(AF_INET6, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMPV6);
+  int sock = _ZWsocket(AF_INET6, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMPV6);
   if (sock < 0) {
     const int error = errno;
     // Linux refuses raw sockets to a process without CAP_NET_RAW with

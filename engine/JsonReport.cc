@@ -1,0 +1,121 @@
+#include "engine/JsonReport.h"
+
+#include <nlohmann/json.hpp>
+
+#include "host/CKelVarBind.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json FieldsOf(const CKelDoubleList* fields);
+
+// One atom: number, string, array, or null for none.
+Json ValueOf(const CKelAtom* atom) {
+  if (atom == nullptr) return nullptr;
+  switch (atom->KAType()) {
+    case E_KDTInteger:
+      return atom->KAInt64();
+    case E_KDTString:
+      return atom->KAString();
+    case E_KDTList: {
+      Json array = Json::array();
+      const CKelDoubleList* list = atom->KAList();
+      for (CKelListable* e = list->KDLHead(); e != nullptr; e = list->KDLGetNext(e)) {
+        switch (e->KLKind()) {
+          case E_KLKAtom:
+            array.push_back(ValueOf(static_cast<const CKelAtom*>(e)));
+            break;
+          case E_KLKVarBind: {
+            // A named element keeps its name: {"name": value}.
+            const auto* field = static_cast<const CKelVarBind*>(e);
+            Json object = Json::object();
+            object[field->KVBNameText()] = ValueOf(field->KVBValue());
+            array.push_back(std::move(object));
+            break;
+          }
+          case E_KLKRecord:
+            array.push_back(FieldsOf(&static_cast<const CKelRecord*>(e)->KRFields()));
+            break;
+          default:
+            array.push_back(nullptr);
+            break;
+        }
+      }
+      return array;
+    }
+  }
+  return nullptr;
+}
+
+// The var binds of `fields` as one object, in list order.
+Json FieldsOf(const CKelDoubleList* fields) {
+  Json object = Json::object();
+  if (fields == nullptr) return object;
+  for (CKelListable* e = fields->KDLHead(); e != nullptr; e = fields->KDLGetNext(e)) {
+    if (e->KLKind() != E_KLKVarBind) continue;
+    const auto* field = static_cast<const CKelVarBind*>(e);
+    object[field->KVBNameText()] = ValueOf(field->KVBValue());
+  }
+  return object;
+}
+
+template <typename T>
+Json Optional(const std::optional<T>& value) {
+  if (!value) return nullptr;
+  return *value;
+}
+
+Json NeOf(const CRunNe& ne) {
+  Json out = Json::object();
+  out["input"] = ne.input;
+  out["status"] = ne.processed ? "processed" : "failed";
+  out["record"] = ne.record != nullptr ? FieldsOf(&ne.record->KRFields()) : Json(nullptr);
+  Json locals = Json::array();
+  if (ne.proc != nullptr) {
+    for (const CDiscoProcessedData::LocalNbr& local : ne.proc->DPDLocalNbrs()) {
+      Json remotes = Json::array();
+      for (const CKelDoubleList* remote : local.remotes) remotes.push_back(FieldsOf(remote));
+      Json entry = Json::object();
+      entry["fields"] = FieldsOf(local.fields);
+      entry["remoteNeighbours"] = std::move(remotes);
+      locals.push_back(std::move(entry));
+    }
+  }
+  out["localNeighbours"] = std::move(locals);
+  Json errors = Json::array();
+  for (const KelErrorReport& report : ne.errors) {
+    Json entry = Json::object();
+    entry["code"] = report.code;
+    entry["message"] = report.hasMessage ? Json(report.message) : Json(nullptr);
+    errors.push_back(std::move(entry));
+  }
+  out["errors"] = std::move(errors);
+  return out;
+}
+
+Json LinkOf(const CRunLink& link) {
+  Json out = Json::object();
+  out["ne"] = Optional(link.neAddress);
+  out["ifIndex"] = Optional(link.ifIndex);
+  out["local"] = Optional(link.localAddress);
+  out["remote"] = Optional(link.remoteAddress);
+  out["remoteNe"] = Optional(link.remoteNeAddress);
+  return out;
+}
+
+}  // namespace
+
+void DEWriteJsonReport(const CRunReport& report, std::ostream& out) {
+  Json root = Json::object();
+  root["agent"] = Json::object();
+  root["agent"]["name"] = report.agentName;
+  root["agent"]["description"] = report.agentDescription;
+  Json nes = Json::array();
+  for (const CRunNe& ne : report.nes) nes.push_back(NeOf(ne));
+  root["nes"] = std::move(nes);
+  Json links = Json::array();
+  for (const CRunLink& link : report.links) links.push_back(LinkOf(link));
+  root["links"] = std::move(links);
+  out << root.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+}

@@ -1,0 +1,18 @@
+// The JSON report, for programs. Its shape is stable (see the README):
+//   {"agent": {"name", "description"},
+//    "nes": [{"input", "status", "record", "localNeighbours", "errors"}],
+//    "links": [{"ne", "ifIndex", "local", "remote", "remoteNe"}]}
+// Values: integer atoms as numbers, texts as strings, lists as arrays, a
+// field without value as null. Text bytes that are not UTF-8 are written
+// as U+FFFD. No state; safe from any thread.
+#ifndef ENGINE_JSONREPORT_H_
+#define ENGINE_JSONREPORT_H_
+
+#include <ostream>
+
+#include "engine/RunReport.h"
+
+// Writes `report` to `out`, indented by two, ending with a line break.
+void DEWriteJsonReport(const CRunReport& report, std::ostream& out);
+
+#endif  // ENGINE_JSONREPORT_H_
