@@ -89,8 +89,7 @@ void CDiscoIPv6Agent::DIPv6ProcessEndNode(CKelRecord* neRecord) {
             const CKelPointer* entry =
                 m_pfxDataList != nullptr ? m_pfxDataList->KTLGet(key) : nullptr;
             if (entry != nullptr && entry->KPData() != nullptr) {
-              neRecord->KRAddOrSetValue("m_PrefixName",
-                                        static_cast<const char*>(entry->KPData()));
+              neRecord->KRAddOrSetValue("m_PrefixName", static_cast<const char*>(entry->KPData()));
             }
           }
           free(key);

@@ -82,8 +82,7 @@ int CDiscoIPv6Agent::DIPv6UpdateNeSnmpIp(CKelRecord* neRecord) {
         copy->KRAddOrSetValue("m_SnmpAccessIP", static_cast<const char*>(text));
         ipFwd = DIPv6GetIpForwarding(copy);
         if (ipFwd != 0) {
-          genXPLTracef(4, "CDiscoIPv6Agent::DIPv6UpdateNeSnmpIp() set snmp access ip[%s]\n",
-                       text);
+          genXPLTracef(4, "CDiscoIPv6Agent::DIPv6UpdateNeSnmpIp() set snmp access ip[%s]\n", text);
           neRecord->KRAddOrSetValue("m_SnmpAccessIP", static_cast<const char*>(text));
           break;
         }

@@ -1,5 +1,6 @@
 #include "engine/DotReport.h"
 
+#include <map>
 #include <set>
 #include <utility>
 #include <vector>
@@ -19,8 +20,14 @@ std::string Field(const CKelDoubleList* fields, const char* name) {
 }
 
 std::string NeId(size_t ne) { return "ne" + std::to_string(ne); }
-std::string AddressId(size_t ne, size_t local) {
-  return "ne" + std::to_string(ne) + ".a" + std::to_string(local);
+
+// The node of the interface of local neighbour `local` of NE `ne`: one per
+// interface index (one per neighbour when it has none).
+std::string InterfaceId(const CRunNe& ne, size_t index, size_t local) {
+  const CKelDoubleList* fields = ne.proc->DPDLocalNbrs()[local].fields;
+  std::optional<long long> ifIndex = DEInteger(DEFieldValue(fields, "ipv6IfIndex"));
+  if (ifIndex) return NeId(index) + ".if" + std::to_string(*ifIndex);
+  return NeId(index) + ".nbr" + std::to_string(local);
 }
 
 std::string NeLabel(const CRunNe& ne) {
@@ -34,20 +41,35 @@ std::string NeLabel(const CRunNe& ne) {
   return label;
 }
 
-std::string AddressLabel(const CKelDoubleList* fields) {
-  std::string label = Field(fields, "ipv6AddrAddress");
+// "2001:db8::1/64" for a local neighbour, with its prefix name.
+std::string AddressLine(const CKelDoubleList* fields) {
+  std::string line = Field(fields, "ipv6AddrAddress");
   std::string length = Field(fields, "ipv6AddrPfxLength");
-  if (!length.empty()) label += "/" + length;
-  std::string descr = Field(fields, "ipv6IfDescr");
-  std::string ifIndex = Field(fields, "ipv6IfIndex");
-  if (!descr.empty()) {
-    label += "\n" + descr;
-  } else if (!ifIndex.empty()) {
-    label += "\nif " + ifIndex;
-  }
+  if (!length.empty()) line += "/" + length;
   std::string prefixName = Field(fields, "ipv6AddrPrefixName");
-  if (!prefixName.empty()) label += "\n" + prefixName;
-  return label;
+  if (!prefixName.empty()) line += " (" + prefixName + ")";
+  return line;
+}
+
+// The interface nodes of one NE: id, then label lines, in order of first
+// appearance.
+std::vector<std::pair<std::string, std::vector<std::string>>> Interfaces(const CRunNe& ne,
+                                                                           size_t index) {
+  std::vector<std::pair<std::string, std::vector<std::string>>> nodes;
+  std::map<std::string, size_t> position;
+  const auto& locals = ne.proc->DPDLocalNbrs();
+  for (size_t l = 0; l < locals.size(); ++l) {
+    const std::string id = InterfaceId(ne, index, l);
+    auto [it, added] = position.emplace(id, nodes.size());
+    if (added) {
+      std::string head = Field(locals[l].fields, "ipv6IfDescr");
+      std::string ifIndex = Field(locals[l].fields, "ipv6IfIndex");
+      if (head.empty()) head = ifIndex.empty() ? "interface ?" : "interface " + ifIndex;
+      nodes.push_back({id, {head}});
+    }
+    nodes[it->second].second.push_back(AddressLine(locals[l].fields));
+  }
+  return nodes;
 }
 
 }  // namespace
@@ -83,39 +105,41 @@ void DEWriteDotReport(const CRunReport& report, std::ostream& out) {
       out << "  subgraph " << DEDotQuote("cluster_" + NeId(i)) << " {\n"
           << "    style=rounded; color=gray50;\n";
     }
-    out << indent << DEDotQuote(NeId(i)) << " [shape=box, label=" << DEDotQuote(NeLabel(ne), true)
-        << (ne.processed ? "" : ", style=dashed, fontcolor=gray40, color=gray40") << "];\n";
+    out << indent << DEDotQuote(NeId(i)) << " [shape=box, style=\"bold"
+        << (ne.processed ? "" : ",dashed") << "\", label=" << DEDotQuote(NeLabel(ne), true)
+        << (ne.processed ? "" : ", fontcolor=gray40, color=gray40") << "];\n";
     if (hasLocals) {
-      const auto& locals = ne.proc->DPDLocalNbrs();
-      for (size_t l = 0; l < locals.size(); ++l) {
-        out << "    " << DEDotQuote(AddressId(i, l))
-            << " [shape=ellipse, label=" << DEDotQuote(AddressLabel(locals[l].fields), true)
+      for (const auto& [id, lines] : Interfaces(ne, i)) {
+        std::string label;
+        for (const std::string& line : lines) label += (label.empty() ? "" : "\n") + line;
+        out << "    " << DEDotQuote(id) << " [shape=ellipse, label=" << DEDotQuote(label, true)
             << "];\n";
       }
       out << "  }\n";
     }
   }
 
-  // Ends of each link; an address that no NE owns gets one node of its own.
+  // The ends of each link; an address that no NE owns gets a node of its own.
   CAddressIndex owners = DEIndexOwners(report.nes);
   std::set<std::string> strangers;
   std::set<std::pair<std::string, std::string>> edges;
   std::vector<std::pair<std::string, std::string>> ordered;
   for (const CRunLink& link : report.links) {
-    std::string from = AddressId(link.ne, link.local);
+    const CRunNe& ne = report.nes[link.ne];
+    std::string from = InterfaceId(ne, link.ne, link.local);
     std::string to;
     std::optional<CAddressIndex::Owner> owner;
     if (link.remoteAddress) owner = owners.Find(*link.remoteAddress);
     if (owner && owner->local) {
-      to = AddressId(owner->ne, *owner->local);
+      to = InterfaceId(report.nes[owner->ne], owner->ne, *owner->local);
     } else if (owner) {
       to = NeId(owner->ne);
     } else {
-      to = "remote." + link.remoteAddress.value_or("?");
+      const std::string address = link.remoteAddress.value_or("?");
+      to = "remote." + address;
       if (strangers.insert(to).second) {
-        const CKelDoubleList* remote =
-            report.nes[link.ne].proc->DPDLocalNbrs()[link.local].remotes[link.remote];
-        std::string label = link.remoteAddress.value_or("?");
+        const CKelDoubleList* remote = ne.proc->DPDLocalNbrs()[link.local].remotes[link.remote];
+        std::string label = address;
         std::string dns = Field(remote, "m_RemoteNbrIpDNSName");
         if (!dns.empty()) label += "\n" + dns;
         out << "  " << DEDotQuote(to) << " [shape=ellipse, style=dashed, label="
@@ -123,7 +147,7 @@ void DEWriteDotReport(const CRunReport& report, std::ostream& out) {
       }
     }
     auto key = from < to ? std::make_pair(from, to) : std::make_pair(to, from);
-    if (edges.insert(key).second) ordered.emplace_back(from, to);
+    if (from != to && edges.insert(key).second) ordered.emplace_back(from, to);
   }
   for (const auto& [from, to] : ordered) {
     out << "  " << DEDotQuote(from) << " -- " << DEDotQuote(to) << ";\n";

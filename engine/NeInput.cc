@@ -68,8 +68,8 @@ std::string DECheckNe(const std::string& text) {
   }
   int bits = 0;
   if (IsAddress(text, &bits)) return "";
-  if (text.find(':') != std::string::npos) return "'" + text + "' is not an IPv6 address";
-  if (!IsNodeName(text)) return "'" + text + "' is not an address or a node name";
+  if (text.find(':') != std::string::npos) return "not an IPv6 address";
+  if (!IsNodeName(text)) return "not an address or a node name";
   return "";
 }
 
@@ -101,7 +101,7 @@ bool DEReadNeFile(const std::string& path, std::vector<std::string>* nes, std::s
     if (ne.empty()) continue;
     const std::string problem = DECheckNe(ne);
     if (!problem.empty()) {
-      *error = path + ":" + std::to_string(number) + ": " + problem;
+      *error = path + ":" + std::to_string(number) + ": NE '" + ne + "': " + problem;
       return false;
     }
     nes->push_back(ne);

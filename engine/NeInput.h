@@ -11,8 +11,9 @@
 
 #include "host/CKelRecord.h"
 
-// "" when `text` names an NE, else why not, as a phrase ("prefix length
-// '200' is not a number from 0 to 128").
+// "" when `text` names an NE, else why not, as a phrase that does not
+// repeat `text` ("not an address or a node name", "prefix length '200' is
+// not a number from 0 to 128").
 std::string DECheckNe(const std::string& text);
 
 // A new record for the NE named by `text` (which DECheckNe accepted): an

@@ -46,8 +46,8 @@ CKelAtom* CDiscoIPv6Agent::DIPv6GetIfAttr(CDiscoMediationData* medData, CKelAtom
   return result;
 }
 
-CKelAtom* CDiscoIPv6Agent::DIPv6GetAddrAttr(CDiscoMediationData* medData,
-                                            CKelASN1Address* inputASN, const char* attr) {
+CKelAtom* CDiscoIPv6Agent::DIPv6GetAddrAttr(CDiscoMediationData* medData, CKelASN1Address* inputASN,
+                                            const char* attr) {
   genXPLTracef(4, "\nENTER : CDiscoIPv6Agent::DIPv6GetAddrAttr(---%s---)\n", Shown(attr));
   if (medData == nullptr || inputASN == nullptr) {
     CKelError(-220439, __FILE__, __LINE__, " Mediation Data or Address ASN null so return");
@@ -71,8 +71,8 @@ CKelAtom* CDiscoIPv6Agent::DIPv6GetAddrAttr(CDiscoMediationData* medData,
   return result;
 }
 
-CKelAtom* CDiscoIPv6Agent::DIPv6GetPfxAttr(CDiscoMediationData* medData, int ifIndex,
-                                           char* pfxStr, int pfxLength, const char* attr) {
+CKelAtom* CDiscoIPv6Agent::DIPv6GetPfxAttr(CDiscoMediationData* medData, int ifIndex, char* pfxStr,
+                                           int pfxLength, const char* attr) {
   genXPLTrace("\nENTER : CDiscoIPv6Agent::DIPv6GetPfxAttr()\n", 4);
   if (medData == nullptr || pfxStr == nullptr) {
     CKelError(-220439, __FILE__, __LINE__,

@@ -40,8 +40,7 @@ const char* AppendCapabilityName(CDiscoIPv6Agent* agent, CKelRecord* neRecord, i
 }  // namespace
 
 void CDiscoIPv6Agent::DIPv6SetOrAddCapability(CKelRecord* neRecord, CKelAtom* isCapAtom) {
-  genXPLTrace("\nENTER : CDiscoIPv6Agent::DIPv6SetOrAddCapability(CKelRecord *, CKelAtom *)\n",
-              4);
+  genXPLTrace("\nENTER : CDiscoIPv6Agent::DIPv6SetOrAddCapability(CKelRecord *, CKelAtom *)\n", 4);
   if (neRecord == nullptr || isCapAtom == nullptr) {
     CKelError(-220552, __FILE__, __LINE__, "NE or Capability null");
   } else if (CKelAtom* field = neRecord->KRValueOf(kField)) {

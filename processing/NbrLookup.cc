@@ -48,6 +48,15 @@ bool PlainInteger(const CKelAtom* value) {
          value->KAInt64() == static_cast<long long>(value->KAInt());
 }
 
+// True when positions 1 to 16 of `index` hold the octets of an address.
+bool HoldsAddress(const CKelASN1Address* index) {
+  if (index->KAADepth() < 17) return false;
+  for (int i = 1; i <= 16; ++i) {
+    if (index->KAAAddressAt(i) > 255) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 NbrLookup::NbrLookup(CDiscoIPv6Agent* agent, CDiscoMediationData* medData)
@@ -136,6 +145,11 @@ const NbrLookup::PfxLengthIndex& NbrLookup::PfxLengths() {
       return m_PfxLengths;
     }
     const int length = value->KAInt();
+    if (!HoldsAddress(rowIndex)) {
+      // Its text cannot be made: reported by the accessor when it gets there.
+      m_PfxLengths.byLength.clear();
+      return m_PfxLengths;
+    }
     // The address as the accessor makes it: byte-wise text, regrouped,
     // parsed.
     char* text = m_Agent->DIPv6GetPartOfASN(rowIndex, 1, 16);

@@ -40,6 +40,8 @@ struct Row {
   std::vector<std::string> fields;  // the record afterwards
 };
 
+void PrintTo(const Row& row, std::ostream* os) { *os << row.what; }
+
 class NameProcessingTest : public ::testing::TestWithParam<Row> {
  protected:
   void SetUp() override { agent_.m_ValidAddr = &valid_; }

@@ -36,7 +36,7 @@ TEST(NbrProbesTest, HistoryHostsOnLocalPrefixesAreProbedOnce) {
   options.agentDefinition = definition.get();
   CDiscoEngine engine(&agent, &replay, options);
   auto* record = new CKelRecord();
-  record->KRAddOrSetValue("m_IpAddress", "2001:db8:1::1");
+  record->KRAddOrSetValue("m_IpAddress", "198.51.100.10");  // R1
   engine.DESubmit(record);
   engine.DEStartUp();
   ASSERT_TRUE(engine.DEWaitAll(std::chrono::seconds(60)));

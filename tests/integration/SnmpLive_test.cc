@@ -42,8 +42,15 @@ class SnmpLiveTest : public ::testing::Test {
     ASSERT_TRUE(sim_.Start()) << sim_.Error();
   }
 
-  std::unique_ptr<CNetSnmpRequester> Live(CNetSnmpOptions options = CNetSnmpOptions()) {
+  // `patient`: the simulator is slow under a loaded test run, so requests
+  // that must be answered get a long timeout.
+  std::unique_ptr<CNetSnmpRequester> Live(CNetSnmpOptions options = CNetSnmpOptions(),
+                                          bool patient = true) {
     options.port = sim_.Port();
+    if (patient) {
+      options.timeoutMs = 3000;
+      options.retries = 2;
+    }
     std::string error;
     std::unique_ptr<CNetSnmpRequester> requester = CNetSnmpRequester::Create(options, &error);
     EXPECT_NE(requester, nullptr) << error;
@@ -187,7 +194,7 @@ TEST_F(SnmpLiveTest, SnmpV3GivesWhatV2cGivesAndRefusesAWrongKey) {
   for (CNetSnmpOptions* options : {&unknown, &wrongKey}) {
     SCOPED_TRACE(options->user);
     errors_.Clear();
-    std::unique_ptr<CNetSnmpRequester> refused = Live(*options);
+    std::unique_ptr<CNetSnmpRequester> refused = Live(*options, false);
     ASSERT_NE(refused, nullptr);
     EXPECT_EQ(GetText(refused.get(), RecordAt(kRouter).get(), "sysDescr"), "<null var-op>");
     EXPECT_THAT(WalkText(refused.get(), RecordAt(kRouter).get(), "ipv6IfDescr"),
@@ -268,7 +275,7 @@ TEST(SnmpSilentDeviceTest, CostsAtMostTimeoutTimesAttempts) {
         EXPECT_EQ(live->DSRSnmpGetNext(record.get(), "ipv6IfDescr", nullptr, nullptr), nullptr);
       }
       const auto elapsed = std::chrono::steady_clock::now() - start;
-      EXPECT_LE(elapsed, budget + std::chrono::milliseconds(200));
+      EXPECT_LE(elapsed, budget + std::chrono::milliseconds(400));
       // The library really waited for every attempt.
       EXPECT_GE(elapsed, budget - std::chrono::milliseconds(50));
     }

@@ -29,9 +29,8 @@ std::vector<uint32_t> PrefixIndex(uint32_t ifIndex, const char* prefix, uint32_t
 CKelDoubleList* MakeColumn(const std::vector<FakeRequester::Row>& rows) {
   auto* list = new CKelDoubleList();
   for (const FakeRequester::Row& row : rows) {
-    list->KDLAddToListEnd(
-        new CKelSnmpVarOp(new CKelASN1Address(row.index),
-                          row.value != nullptr ? new CKelAtom(*row.value) : nullptr));
+    list->KDLAddToListEnd(new CKelSnmpVarOp(
+        new CKelASN1Address(row.index), row.value != nullptr ? new CKelAtom(*row.value) : nullptr));
   }
   return list;
 }
@@ -40,8 +39,8 @@ CKelSnmpVarOp* RowWithoutIndex(long long value) {
   return new CKelSnmpVarOp(nullptr, new CKelAtom(value));
 }
 
-void StoreColumnAfterUnindexedRow(CDiscoMediationData* medData, const char* key,
-                                  long long value, const std::vector<FakeRequester::Row>& rows) {
+void StoreColumnAfterUnindexedRow(CDiscoMediationData* medData, const char* key, long long value,
+                                  const std::vector<FakeRequester::Row>& rows) {
   auto* list = new CKelDoubleList();
   list->KDLAddToListEnd(RowWithoutIndex(value));
   CKelDoubleList* rest = MakeColumn(rows);
@@ -85,8 +84,7 @@ std::vector<std::string> CapabilityNames(const CKelRecord& record) {
   const CKelDoubleList* list = field != nullptr ? field->KAList() : nullptr;
   if (list == nullptr) return names;
   for (CKelListable* e = list->KDLHead(); e != nullptr; e = list->KDLGetNext(e)) {
-    const char* text =
-        e->KLKind() == E_KLKAtom ? static_cast<CKelAtom*>(e)->KAString() : nullptr;
+    const char* text = e->KLKind() == E_KLKAtom ? static_cast<CKelAtom*>(e)->KAString() : nullptr;
     names.push_back(text != nullptr ? text : "<not text>");
   }
   return names;

@@ -38,8 +38,8 @@ CKelSnmpVarOp* RowWithoutIndex(long long value);
 void StoreColumn(CDiscoMediationData* medData, const char* key,
                  const std::vector<FakeRequester::Row>& rows);
 // The same, with a row without index (of value `value`) first.
-void StoreColumnAfterUnindexedRow(CDiscoMediationData* medData, const char* key,
-                                  long long value, const std::vector<FakeRequester::Row>& rows);
+void StoreColumnAfterUnindexedRow(CDiscoMediationData* medData, const char* key, long long value,
+                                  const std::vector<FakeRequester::Row>& rows);
 // Stores a scalar reply under `key`: an integer, a text, or no value.
 void StoreScalar(CDiscoMediationData* medData, const char* key, long long value);
 void StoreScalarText(CDiscoMediationData* medData, const char* key, const char* text);

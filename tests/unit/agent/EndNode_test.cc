@@ -19,23 +19,16 @@ using Names = std::vector<std::string>;
 
 struct ScopeCase {
   const char* address;
+  int scope;  // scope number, for the failure message
   int scopeClass;
 };
 
-// Scope number in the comment.
 const std::vector<ScopeCase> kScopeCases = {
-    {"fe80::1", 1},         {"febf::1", 1},           // 1 link-local
-    {"fec0::1", 2},                                   // 2 site-local
-    {"2001:db8::1", 3},     {"3fff::1", 3},           // 3 global
-    {"::1", 0},                                       // 4 loopback
-    {"::", 0},                                        // 5 unspecified
-    {"::ffff:192.0.2.1", 0},                          // 6 v4-mapped
-    {"::192.0.2.1", 0},                               // 7 v4-compatible
-    {"ff00::1", 0},         {"ff03::1", 0},           // 8 multicast
-    {"ff01::1", 3},         {"ff02::1", 3},           // 9, 10
-    {"ff05::2", 3},         {"ff08::1", 3},           // 11, 12
-    {"ff0e::1", 3},                                   // 13
-    {"4000::1", 3},         {"fc00::1", 3},           // 0 unknown
+    {"fe80::1", 1, 1},     {"febf::1", 1, 1},  {"fec0::1", 2, 2},  {"2001:db8::1", 3, 3},
+    {"3fff::1", 3, 3},     {"::1", 4, 0},      {"::", 5, 0},       {"::ffff:192.0.2.1", 6, 0},
+    {"::192.0.2.1", 7, 0}, {"ff00::1", 8, 0},  {"ff03::1", 8, 0},  {"ff01::1", 9, 3},
+    {"ff02::1", 10, 3},    {"ff05::2", 11, 3}, {"ff08::1", 12, 3}, {"ff0e::1", 13, 3},
+    {"4000::1", 0, 3},     {"fc00::1", 0, 3},
 };
 
 class EndNodeTest : public ::testing::Test {
@@ -98,12 +91,11 @@ TEST_F(EndNodeTest, PrefixAndPrefixName) {
   cases.push_back({"other length", "2001:db8:1:2::5", std::make_unique<CKelAtom>(48),
                    "2001:db8:1::", "<absent>"});
   cases.push_back({"no length", "2001:db8:1:2::5", nullptr, "<absent>", "<absent>"});
-  cases.push_back({"length 0", "2001:db8:1:2::5", std::make_unique<CKelAtom>(0), "::",
-                   "<absent>"});
+  cases.push_back({"length 0", "2001:db8:1:2::5", std::make_unique<CKelAtom>(0), "::", "<absent>"});
   cases.push_back({"length beyond 128", "2001:db8:1:2::5", std::make_unique<CKelAtom>(500),
                    "2001:db8:1:2::5", "<absent>"});
-  cases.push_back({"negative length", "2001:db8:1:2::5", std::make_unique<CKelAtom>(-1),
-                   "<absent>", "<absent>"});
+  cases.push_back({"negative length", "2001:db8:1:2::5", std::make_unique<CKelAtom>(-1), "<absent>",
+                   "<absent>"});
   cases.push_back({"length as text", "2001:db8:1:2::5", std::make_unique<CKelAtom>("64"),
                    "<absent>", "<absent>"});
   for (Case& c : cases) {
@@ -141,7 +133,8 @@ TEST_F(EndNodeTest, ScopeClassOfEveryScope) {
     agent_->DIPv6ProcessEndNode(&ne);
     ASSERT_NE(ne.KRValueOf("m_AddressScope"), nullptr) << c.address;
     EXPECT_EQ(ne.KRValueOf("m_AddressScope")->KAType(), E_KDTInteger) << c.address;
-    EXPECT_EQ(ne.KRValueOf("m_AddressScope")->KAInt(), c.scopeClass) << c.address;
+    EXPECT_EQ(ne.KRValueOf("m_AddressScope")->KAInt(), c.scopeClass)
+        << c.address << " (scope " << c.scope << ")";
     EXPECT_EQ(CapabilityNames(ne), Names{"isIPv6OnlyNode"}) << c.address;
   }
 }

@@ -24,9 +24,10 @@ const char kSecond[] = "198.51.100.12";
 class MediationFilterTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ZWSetNamesOverlay(ZWNamesOverlay::FromText("198.51.100.11 multi.lab\n"
-                                               "198.51.100.12 multi.lab\n"
-                                               "2001:db8::50 v6name.lab\n"));
+    ZWSetNamesOverlay(
+        ZWNamesOverlay::FromText("198.51.100.11 multi.lab\n"
+                                 "198.51.100.12 multi.lab\n"
+                                 "2001:db8::50 v6name.lab\n"));
     agent_.m_Requester = &fake_;
     agent_.m_ValidAddr = &validator_;
   }
@@ -77,9 +78,9 @@ TEST_F(MediationFilterTest, DecisionTableForAnNeReachedOverIpv4) {
     EXPECT_EQ(ne.KRValuePairOf("m_AddressScope"), nullptr) << c.label;
     EXPECT_TRUE(trace.Contains("\nENTER : CDiscoIPv6Agent::DADoMediationFilter()\n"));
     EXPECT_TRUE(trace.Contains("--CDiscoIPv6Agent::DADoMediationFilter() Input:\n"));
-    EXPECT_TRUE(trace.Contains(c.mediated == E_KBTrue
-                                   ? "-- CDiscoIPv6Agent::DADoMediationFilter() - Returning [TRUE]\n"
-                                   : "-- CDiscoIPv6Agent::DADoMediationFilter() - Returning [FALSE]\n"))
+    EXPECT_TRUE(trace.Contains(
+        c.mediated == E_KBTrue ? "-- CDiscoIPv6Agent::DADoMediationFilter() - Returning [TRUE]\n"
+                               : "-- CDiscoIPv6Agent::DADoMediationFilter() - Returning [FALSE]\n"))
         << c.label;
     EXPECT_TRUE(trace.Contains("LEAVE : CDiscoIPv6Agent::DADoMediationFilter()\n"));
     EXPECT_EQ(trace.Contains("LEAVE : CDIPv6Agent::DIPv6ProcessEndNode()\n"), c.v6 != 1) << c.label;
@@ -97,11 +98,13 @@ TEST_F(MediationFilterTest, SecondAddressOfTheNameAnswersAndIsRecorded) {
   EXPECT_EQ(CapabilityNames(ne), (Names{"isIPv4Router", "isIPv4Node"}));
   // Own address, then each name address: ipv6Forwarding, then ipForwarding.
   EXPECT_EQ(Targets(), (std::vector<std::string>{kOwn, kOwn, kFirst, kFirst, kSecond, kSecond}));
-  EXPECT_TRUE(trace.Contains("CDiscoIPv6Agent::DIPv6UpdateNeSnmpIp() Try snmp ip[198.51.100.11]\n"));
-  EXPECT_TRUE(trace.Contains("CDiscoIPv6Agent::DIPv6UpdateNeSnmpIp() Try snmp ip[198.51.100.12]\n"));
+  EXPECT_TRUE(
+      trace.Contains("CDiscoIPv6Agent::DIPv6UpdateNeSnmpIp() Try snmp ip[198.51.100.11]\n"));
+  EXPECT_TRUE(
+      trace.Contains("CDiscoIPv6Agent::DIPv6UpdateNeSnmpIp() Try snmp ip[198.51.100.12]\n"));
   EXPECT_EQ(trace.Count("set snmp access ip["), 1);
-  EXPECT_TRUE(trace.Contains(
-      "CDiscoIPv6Agent::DIPv6UpdateNeSnmpIp() set snmp access ip[198.51.100.12]\n"));
+  EXPECT_TRUE(
+      trace.Contains("CDiscoIPv6Agent::DIPv6UpdateNeSnmpIp() set snmp access ip[198.51.100.12]\n"));
 }
 
 TEST_F(MediationFilterTest, FirstAnsweringAddressEndsTheFallback) {

@@ -38,9 +38,9 @@ class AccessorsTest : public ::testing::Test {
 TEST_F(AccessorsTest, InterfaceAttributeByIndex) {
   StoreColumnAfterUnindexedRow(
       &med_, "ipv6IfDescr", 1,
-              {Row{{}, std::make_shared<const CKelAtom>("empty index")},
-               FakeRequester::TextRow({1}, "eth0"), FakeRequester::TextRow({2}, "eth1"),
-               FakeRequester::TextRow({2}, "eth1 again")});
+      {Row{{}, std::make_shared<const CKelAtom>("empty index")},
+       FakeRequester::TextRow({1}, "eth0"), FakeRequester::TextRow({2}, "eth1"),
+       FakeRequester::TextRow({2}, "eth1 again")});
   struct Case {
     int ifIndex;
     const char* expected;  // null: not found
@@ -82,8 +82,11 @@ TEST_F(AccessorsTest, AddressAttributeByRow) {
     uint32_t ifIndex;
     const char* address;
     long long expected;  // 0: not found
-  } cases[] = {{1, "2001:db8::1", 1}, {1, "fe80::1", 2}, {2, "fe80::1", 3},
-               {3, "fe80::1", 0},     {1, "2001:db8::2", 0}};
+  } cases[] = {{1, "2001:db8::1", 1},
+               {1, "fe80::1", 2},
+               {2, "fe80::1", 3},
+               {3, "fe80::1", 0},
+               {1, "2001:db8::2", 0}};
   for (const Case& c : cases) {
     CKelASN1Address index(AddrIndex(c.ifIndex, c.address));
     CKelAtom* value = agent_.DIPv6GetAddrAttr(&med_, &index, "ipv6AddrType");
@@ -102,7 +105,8 @@ TEST_F(AccessorsTest, AddressAttributeFailures) {
   KelTraceCapture trace(4);
   EXPECT_EQ(agent_.DIPv6GetAddrAttr(&med_, &index, "ipv6AddrStatus"), nullptr);
   EXPECT_EQ(errors.Count(-220439, "Address attribute in Mediation Data null so returns"), 1);
-  EXPECT_TRUE(trace.Contains("\nENTER : CDiscoIPv6Agent::DIPv6GetAddrAttr(---ipv6AddrStatus---)\n"));
+  EXPECT_TRUE(
+      trace.Contains("\nENTER : CDiscoIPv6Agent::DIPv6GetAddrAttr(---ipv6AddrStatus---)\n"));
   EXPECT_TRUE(trace.Contains("LEAVE : CDiscoIPv6Agent::DIPv6GetAddrAttr(---ipv6AddrStatus---)\n"));
 
   trace.Clear();
@@ -137,8 +141,8 @@ TEST_F(AccessorsTest, PrefixAttributeMatchesByteWiseTextOnly) {
   for (const Case& c : cases) {
     KelErrorCapture errors;
     std::string prefix = c.prefix;
-    CKelAtom* value = agent_.DIPv6GetPfxAttr(&med_, c.ifIndex, &prefix[0], c.length,
-                                             "ipv6AddrPrefixOnLinkFlag");
+    CKelAtom* value =
+        agent_.DIPv6GetPfxAttr(&med_, c.ifIndex, &prefix[0], c.length, "ipv6AddrPrefixOnLinkFlag");
     if (c.expected == 0) {
       EXPECT_EQ(value, nullptr) << c.label;
     } else {
@@ -160,8 +164,7 @@ TEST_F(AccessorsTest, PrefixAttributeSkipsRowsWhosePrefixCannotBeWritten) {
                FakeRequester::IntRow(PrefixIndex(1, "2001:db8:1::", 48), 1)});
   std::string prefix = "20:01:0D:B8:00:01:00:00:00:00:00:00:00:00:00:00";
   KelErrorCapture errors;
-  CKelAtom* value =
-      agent_.DIPv6GetPfxAttr(&med_, 1, &prefix[0], 48, "ipv6AddrPrefixOnLinkFlag");
+  CKelAtom* value = agent_.DIPv6GetPfxAttr(&med_, 1, &prefix[0], 48, "ipv6AddrPrefixOnLinkFlag");
   ASSERT_NE(value, nullptr);
   EXPECT_EQ(value->KAInt(), 1);
   EXPECT_EQ(errors.Count(-220439, "prefix is null"), 2);
@@ -201,9 +204,9 @@ TEST_F(AccessorsTest, AnycastFlagOfAnAddressRow) {
     EXPECT_EQ(agent_.DIPv6IsAnycastAddress(&med_, &index), c.expected)
         << c.ifIndex << " " << c.address;
     EXPECT_TRUE(errors.Reports().empty());
-    EXPECT_TRUE(trace.Contains(
-        "-- CDiscoIPv6Agent::DIPv6IsAnycastAddress() found ---3--- entries for "
-        "ipv6AddrAnycastFlag\n"));
+    EXPECT_TRUE(
+        trace.Contains("-- CDiscoIPv6Agent::DIPv6IsAnycastAddress() found ---3--- entries for "
+                       "ipv6AddrAnycastFlag\n"));
     EXPECT_TRUE(trace.Contains("LEAVE : CDiscoIPv6Agent::DIPv6IsAnycastAddress()\n"));
   }
 }
@@ -225,10 +228,10 @@ TEST_F(AccessorsTest, AnycastSkipsBadRows) {
   // is not the TruthValue true.
   StoreColumnAfterUnindexedRow(
       &med_, "ipv6AddrAnycastFlag", 1,
-              {Row{{}, std::make_shared<const CKelAtom>(1)},  // empty index: no match
-               Row{AddrIndex(1, "2001:db8::1"), nullptr},
-               FakeRequester::TextRow(AddrIndex(1, "2001:db8::1"), "1"),
-               FakeRequester::IntRow(AddrIndex(1, "2001:db8::1"), 1)});
+      {Row{{}, std::make_shared<const CKelAtom>(1)},  // empty index: no match
+       Row{AddrIndex(1, "2001:db8::1"), nullptr},
+       FakeRequester::TextRow(AddrIndex(1, "2001:db8::1"), "1"),
+       FakeRequester::IntRow(AddrIndex(1, "2001:db8::1"), 1)});
   CKelASN1Address index(AddrIndex(1, "2001:db8::1"));
   KelErrorCapture errors;
   EXPECT_EQ(agent_.DIPv6IsAnycastAddress(&med_, &index), E_KBTrue);

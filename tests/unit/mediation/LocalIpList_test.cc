@@ -73,8 +73,8 @@ TEST_F(LocalIpListTest, BadRowsAreReportedAndPassedOver) {
   std::vector<uint32_t> wide = AddrIndex(1, "2001:db8::2");
   wide[5] = 256;
   StoreColumn(&med_, "ipv6AddrPfxLength",
-              {Row{AddrIndex(1, "2001:db8::3"), nullptr},   // no value
-               Row{{}, std::make_shared<const CKelAtom>(64)},  // empty index
+              {Row{AddrIndex(1, "2001:db8::3"), nullptr},       // no value
+               Row{{}, std::make_shared<const CKelAtom>(64)},   // empty index
                FakeRequester::IntRow({1, 32, 1, 13, 184}, 64),  // index too short
                FakeRequester::IntRow(wide, 64),                 // octet above 255
                FakeRequester::TextRow(AddrIndex(1, "2001:db8::1"), "sixty-four")});
@@ -97,8 +97,7 @@ TEST_F(LocalIpListTest, OnlyBadRowsLeaveNoList) {
 }
 
 TEST_F(LocalIpListTest, SecondBuildWithoutRemovalKeepsTheFirstList) {
-  StoreColumn(&med_, "ipv6AddrPfxLength",
-              {FakeRequester::IntRow(AddrIndex(1, "2001:db8::1"), 64)});
+  StoreColumn(&med_, "ipv6AddrPfxLength", {FakeRequester::IntRow(AddrIndex(1, "2001:db8::1"), 64)});
   ASSERT_EQ(agent_.DIPv6BuildLocalIpList(&med_), 1);
   void* first = med_.DMDGetDataPtr("m_IpDataList");
   KelErrorCapture errors;
@@ -138,8 +137,7 @@ class PrefixLengthTest : public LocalIpListTest {
  protected:
   void Check(const std::vector<PfxCase>& cases) {
     for (const PfxCase& c : cases) {
-      EXPECT_EQ(agent_.DIPv6GetPfxLengthFromLocalIpList(c.address, &med_), c.expected)
-          << c.label;
+      EXPECT_EQ(agent_.DIPv6GetPfxLengthFromLocalIpList(c.address, &med_), c.expected) << c.label;
     }
   }
 };
@@ -163,8 +161,7 @@ TEST_F(PrefixLengthTest, FirstOwnAddressWhosePrefixHoldsTheAddressDecides) {
 }
 
 TEST_F(PrefixLengthTest, AnycastAddressesDoNotCount) {
-  StoreColumn(&med_, "ipv6AddrPfxLength",
-              {FakeRequester::IntRow(AddrIndex(1, "2001:db8::1"), 64)});
+  StoreColumn(&med_, "ipv6AddrPfxLength", {FakeRequester::IntRow(AddrIndex(1, "2001:db8::1"), 64)});
   StoreColumn(&med_, "ipv6AddrAnycastFlag",
               {FakeRequester::IntRow(AddrIndex(1, "2001:db8::1"), 1)});
   Check({{"anycast own address", "2001:db8::99", 128}});
@@ -189,14 +186,14 @@ TEST_F(PrefixLengthTest, BadRowsArePassedOver) {
   StoreColumn(&med_, "ipv6AddrAnycastFlag", {});
   StoreColumnAfterUnindexedRow(
       &med_, "ipv6AddrPfxLength", 0,
-              {Row{{}, std::make_shared<const CKelAtom>(0)},                    // empty index
-               Row{AddrIndex(1, "2001:db8::1"), nullptr},                        // no value
-               FakeRequester::TextRow(AddrIndex(1, "2001:db8::1"), "0"),         // a text
-               FakeRequester::IntRow(AddrIndex(1, "2001:db8::1"), 4294967296LL),  // too large
-               FakeRequester::IntRow(AddrIndex(1, "2001:db8::1"), -1),            // negative
-               FakeRequester::IntRow({1, 32, 1}, 0),                              // too short
-               FakeRequester::IntRow(wide, 0),                                    // octet > 255
-               FakeRequester::IntRow(AddrIndex(1, "2001:db8::1"), 96)});
+      {Row{{}, std::make_shared<const CKelAtom>(0)},                      // empty index
+       Row{AddrIndex(1, "2001:db8::1"), nullptr},                         // no value
+       FakeRequester::TextRow(AddrIndex(1, "2001:db8::1"), "0"),          // a text
+       FakeRequester::IntRow(AddrIndex(1, "2001:db8::1"), 4294967296LL),  // too large
+       FakeRequester::IntRow(AddrIndex(1, "2001:db8::1"), -1),            // negative
+       FakeRequester::IntRow({1, 32, 1}, 0),                              // too short
+       FakeRequester::IntRow(wide, 0),                                    // octet > 255
+       FakeRequester::IntRow(AddrIndex(1, "2001:db8::1"), 96)});
   KelErrorCapture errors;
   Check({{"only the last row is usable", "2001:db8::abcd", 96},
          {"nothing else matches", "2002::1", 128}});

@@ -17,21 +17,42 @@ const char kNe[] = "2001:db8::1";
 const std::vector<std::string> kScalars = {"sysObjectID", "sysDescr", "ipForwarding",
                                            "ipv6Forwarding"};
 // The 25 columns in the order they must be walked.
-const std::vector<std::string> kColumns = {
-    "ipv6IfDescr", "ipv6IfLowerLayer", "ipv6IfEffectiveMtu", "ipv6IfReasmMaxSize",
-    "ipv6IfIdentifier", "ipv6IfIdentifierLength", "ipv6IfPhysicalAddress", "ipv6IfAdminStatus",
-    "ipv6IfOperStatus", "ipv6IfLastChange",
-    "ipv6AddrPfxLength", "ipv6AddrType", "ipv6AddrAnycastFlag", "ipv6AddrStatus",
-    "ipv6AddrPrefixOnLinkFlag", "ipv6AddrPrefixAutonomousFlag",
-    "ipv6AddrPrefixAdvPreferredLifetime", "ipv6AddrPrefixAdvValidLifetime",
-    "ipv6NetToMediaPhysAddress", "ipv6IfNetToMediaState", "ipv6NetToMediaValid",
-    "ipv6RouteIfIndex", "ipv6RouteNextHop", "ipv6RouteType", "ipv6RouteValid"};
+const std::vector<std::string> kColumns = {"ipv6IfDescr",
+                                           "ipv6IfLowerLayer",
+                                           "ipv6IfEffectiveMtu",
+                                           "ipv6IfReasmMaxSize",
+                                           "ipv6IfIdentifier",
+                                           "ipv6IfIdentifierLength",
+                                           "ipv6IfPhysicalAddress",
+                                           "ipv6IfAdminStatus",
+                                           "ipv6IfOperStatus",
+                                           "ipv6IfLastChange",
+                                           "ipv6AddrPfxLength",
+                                           "ipv6AddrType",
+                                           "ipv6AddrAnycastFlag",
+                                           "ipv6AddrStatus",
+                                           "ipv6AddrPrefixOnLinkFlag",
+                                           "ipv6AddrPrefixAutonomousFlag",
+                                           "ipv6AddrPrefixAdvPreferredLifetime",
+                                           "ipv6AddrPrefixAdvValidLifetime",
+                                           "ipv6NetToMediaPhysAddress",
+                                           "ipv6IfNetToMediaState",
+                                           "ipv6NetToMediaValid",
+                                           "ipv6RouteIfIndex",
+                                           "ipv6RouteNextHop",
+                                           "ipv6RouteType",
+                                           "ipv6RouteValid"};
 const std::vector<std::string> kPrefixColumns = {
     "ipv6AddrPrefixOnLinkFlag", "ipv6AddrPrefixAutonomousFlag",
     "ipv6AddrPrefixAdvPreferredLifetime", "ipv6AddrPrefixAdvValidLifetime"};
-const std::vector<std::string> kIndexColumns = {
-    "ipv6IfIndex", "ipv6AddrAddress", "ipv6AddrPrefix", "ipv6AddrPrefixLength",
-    "ipv6NetToMediaNetAddress", "ipv6RouteDest", "ipv6RoutePfxLength", "ipv6RouteIndex"};
+const std::vector<std::string> kIndexColumns = {"ipv6IfIndex",
+                                                "ipv6AddrAddress",
+                                                "ipv6AddrPrefix",
+                                                "ipv6AddrPrefixLength",
+                                                "ipv6NetToMediaNetAddress",
+                                                "ipv6RouteDest",
+                                                "ipv6RoutePfxLength",
+                                                "ipv6RouteIndex"};
 
 class MediationLayerTest : public ::testing::Test {
  protected:
@@ -136,14 +157,14 @@ TEST_F(MediationLayerTest, EmptyAndMissingColumnsAreNotStoredButTheWalkGoesOn) {
   EXPECT_EQ(partial.WalkCount(), 25);
   for (const std::string& column : kPrefixColumns) {
     EXPECT_FALSE(HasKey(column)) << column;
-    EXPECT_EQ(trace.Count("CDiscoIPv6Agent::DADoMediationLayer() found no ---" + column +
-                          "--- data\n"),
-              1)
+    EXPECT_EQ(
+        trace.Count("CDiscoIPv6Agent::DADoMediationLayer() found no ---" + column + "--- data\n"),
+        1)
         << column;
   }
   EXPECT_FALSE(HasKey("ipv6IfDescr"));
-  EXPECT_TRUE(trace.Contains(
-      "-- CDiscoIPv6Agent::DADoMediationLayer() found no ---ipv6IfDescr--- data\n"));
+  EXPECT_TRUE(
+      trace.Contains("-- CDiscoIPv6Agent::DADoMediationLayer() found no ---ipv6IfDescr--- data\n"));
   // 25 columns less 5 without rows, and the one scalar that answered.
   EXPECT_EQ(Keys().size(), 21u);
   EXPECT_EQ(trace.Count("found no ---"), 5);
@@ -212,8 +233,7 @@ TEST_F(MediationLayerTest, BadValuesAreStoredAsTheyCameWithoutHarm) {
   // A text where an integer belongs, a row without value, odd indexes.
   fake_.SetGet(kNe, "ipv6Forwarding", "forwarding");
   fake_.SetColumn(kNe, "ipv6AddrPfxLength",
-                  {FakeRequester::TextRow({1, 2, 3}, "sixty-four"),
-                   FakeRequester::Row{{}, nullptr},
+                  {FakeRequester::TextRow({1, 2, 3}, "sixty-four"), FakeRequester::Row{{}, nullptr},
                    FakeRequester::IntRow({1, 300, 400}, -5)});
   agent_.DADoMediationLayer(&record_);
   EXPECT_EQ(fake_.WalkCount(), 25);
@@ -234,7 +254,7 @@ struct PrintCase {
   const char* label;
   std::vector<uint32_t> index;  // empty with noIndex
   bool noIndex;
-  const char* text;             // null: integer 42; "" with noValue
+  const char* text;  // null: integer 42; "" with noValue
   bool noValue;
   const char* expected;
 };
@@ -250,8 +270,9 @@ TEST(DLPrintTest, OneLinePerVarOp) {
   ScopedConfigDirs dirs;
   MibTestAgent agent;
   for (const PrintCase& c : cases) {
-    CKelAtom* value = c.noValue ? nullptr : c.text != nullptr ? new CKelAtom(c.text)
-                                                               : new CKelAtom(42);
+    CKelAtom* value = c.noValue           ? nullptr
+                      : c.text != nullptr ? new CKelAtom(c.text)
+                                          : new CKelAtom(42);
     CKelSnmpVarOp op(c.noIndex ? nullptr : new CKelASN1Address(c.index), value);
     testing::internal::CaptureStdout();
     agent.DLPrint("col", &op);

@@ -177,10 +177,10 @@ TEST_F(CapabilitiesTest, FirstNameCreatesTheListLaterOnesAppend) {
   trace.Clear();
   EXPECT_EQ(agent_.DIPv6SetOrAddCapability(&record_, 1), 1);
   agent_.DIPv6SetOrAddCapability(&record_, new CKelAtom("isIPv6OnlyNode"));
-  EXPECT_EQ(trace.Count(
-                "-- CDiscoIPv6Agent::DIPv6SetOrAddCapability(CKelRecord *, CKelAtom *) using "
-                "existing capability list\n"),
-            2);
+  EXPECT_EQ(
+      trace.Count("-- CDiscoIPv6Agent::DIPv6SetOrAddCapability(CKelRecord *, CKelAtom *) using "
+                  "existing capability list\n"),
+      2);
   EXPECT_EQ(CapabilityNames(record_), (Names{"isIPv6Router", "isIPv6Router", "isIPv6OnlyNode"}));
   EXPECT_TRUE(trace.Contains("LEAVE : CDiscoIPv6Agent::DIPv6SetOrAddCapability(isIPv6Router )\n"));
   EXPECT_TRUE(trace.Contains(
@@ -191,9 +191,9 @@ TEST_F(CapabilitiesTest, IndexOutsideTheTableAppendsNothing) {
   for (int bad : {7, -1, 100}) {
     KelTraceCapture trace(4);
     EXPECT_EQ(agent_.DIPv6SetOrAddCapability(&record_, bad), bad);
-    EXPECT_TRUE(trace.Contains(
-        "LEAVE : CDiscoIPv6Agent::DIPv6SetOrAddCapability() found invalid ipFwd[" +
-        std::to_string(bad) + "]\n"));
+    EXPECT_TRUE(
+        trace.Contains("LEAVE : CDiscoIPv6Agent::DIPv6SetOrAddCapability() found invalid ipFwd[" +
+                       std::to_string(bad) + "]\n"));
   }
   EXPECT_EQ(record_.KRValuePairOf("m_Capabilities"), nullptr);
 }

@@ -1,0 +1,110 @@
+#include "engine/RunOutput.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// Writes all of `text` to `fd`, going on after interruptions.
+bool WriteAll(int fd, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool CRunOutput::Open(const CRunnerOptions& options, std::string* error) {
+  if (m_Open) return true;
+  FILE* traceFile = nullptr;
+  if (!options.traceFile.empty()) {
+    traceFile = std::fopen(options.traceFile.c_str(), "w");
+    if (traceFile == nullptr) {
+      *error = "cannot write the trace file '" + options.traceFile + "': " + std::strerror(errno);
+      return false;
+    }
+  }
+  int reportFd = -1;
+  if (!options.output.empty()) {
+    reportFd = open(options.output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (reportFd < 0) {
+      *error = "cannot write the report '" + options.output + "': " + std::strerror(errno);
+      if (traceFile != nullptr) std::fclose(traceFile);
+      return false;
+    }
+    m_OwnsReportFd = true;
+    m_ReportName = options.output;
+  } else {
+    reportFd = STDOUT_FILENO;
+    m_ReportName = "standard output";
+  }
+
+  m_Open = true;
+  m_TraceLevel = options.traceLevel;
+  m_TraceFile = traceFile;
+  m_ReportFd = reportFd;
+  if (m_TraceFile != nullptr) {
+    FILE* file = m_TraceFile;
+    m_PreviousTraceSink = KelSetTraceSink([file](const std::string& text) {
+      std::fwrite(text.data(), 1, text.size(), file);
+      std::fflush(file);
+    });
+  }
+  m_PreviousErrorSink = KelSetErrorSink([](const KelErrorReport& report) {
+    if (KelTraceOn(1)) genXPLTrace(KelFormatError(report).c_str(), 1);
+  });
+  m_PreviousLevel = __Kelvane_Debug_Level;
+  __Kelvane_Debug_Level = m_TraceLevel;
+
+  if (m_TraceLevel >= 4) {
+    // The reply dumps follow the trace; the report keeps the real stdout.
+    std::fflush(stdout);
+    m_SavedStdout = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+    const int traceFd = m_TraceFile != nullptr ? fileno(m_TraceFile) : STDERR_FILENO;
+    if (m_SavedStdout >= 0 && dup2(traceFd, STDOUT_FILENO) >= 0) {
+      if (!m_OwnsReportFd) m_ReportFd = m_SavedStdout;
+    } else if (m_SavedStdout >= 0) {
+      close(m_SavedStdout);
+      m_SavedStdout = -1;
+    }
+  }
+  return true;
+}
+
+bool CRunOutput::WriteReport(const std::string& text, std::string* error) {
+  if (!m_Open) {
+    *error = "the report has no destination";
+    return false;
+  }
+  if (!WriteAll(m_ReportFd, text)) {
+    *error = "cannot write the report to " + m_ReportName + ": " + std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+CRunOutput::~CRunOutput() {
+  if (!m_Open) return;
+  if (m_SavedStdout >= 0) {
+    std::fflush(stdout);
+    dup2(m_SavedStdout, STDOUT_FILENO);
+    close(m_SavedStdout);
+  }
+  if (m_OwnsReportFd) close(m_ReportFd);
+  __Kelvane_Debug_Level = m_PreviousLevel;
+  KelSetErrorSink(m_PreviousErrorSink);
+  if (m_TraceFile != nullptr) {
+    KelSetTraceSink(m_PreviousTraceSink);
+    std::fclose(m_TraceFile);
+  }
+}

@@ -1,0 +1,145 @@
+#include "engine/Runner.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "engine/CDiscoEngine.h"
+#include "engine/DotReport.h"
+#include "engine/JsonReport.h"
+#include "engine/NeInput.h"
+#include "engine/PluginLoader.h"
+#include "engine/ProgressLine.h"
+#include "engine/Relationships.h"
+#include "engine/RunOutput.h"
+#include "engine/TextReport.h"
+#include "host/ZWPlatform.h"
+#include "host/ZWResolver.h"
+#include "snmp/NetSnmpRequester.h"
+#include "snmp/ReplayRequester.h"
+
+namespace {
+
+// Restores the process-wide switches a run sets, whichever way it ends.
+class RunSwitches {
+ public:
+  RunSwitches() = default;
+  ~RunSwitches() {
+    ZWSetNamesOverlay(nullptr);
+    ZWSetRawSocketsAllowed(true);
+  }
+  RunSwitches(const RunSwitches&) = delete;
+  RunSwitches& operator=(const RunSwitches&) = delete;
+};
+
+int Fail(FILE* err, int status, const std::string& message) {
+  std::fprintf(err, "ipv6disco: %s\n", message.c_str());
+  return status;
+}
+
+std::string Render(const CRunReport& report, EReportFormat format) {
+  std::ostringstream out;
+  switch (format) {
+    case EReportFormat::kText: DEWriteTextReport(report, out); break;
+    case EReportFormat::kJson: DEWriteJsonReport(report, out); break;
+    case EReportFormat::kDot: DEWriteDotReport(report, out); break;
+  }
+  return out.str();
+}
+
+}  // namespace
+
+std::unique_ptr<CDiscoStdRequester> DEMakeRequester(const CRunnerOptions& options,
+                                                    std::string* error) {
+  if (!options.replayDir.empty()) {
+    snmp::WalkOptions walk;
+    walk.bulk = options.snmp.version != ESnmpVersion::kV1;
+    walk.maxRepetitions = options.snmp.maxRepetitions;
+    return std::unique_ptr<CDiscoStdRequester>(new CReplayRequester(options.replayDir, walk));
+  }
+  std::string why;
+  std::unique_ptr<CNetSnmpRequester> live = CNetSnmpRequester::Create(options.snmp, &why);
+  if (live == nullptr) *error = "SNMP options: " + why;
+  return live;
+}
+
+int DERunDiscovery(const CRunnerOptions& options, FILE* err) {
+  // Input files and options first: what the user named must be usable
+  // before anything starts.
+  std::shared_ptr<ZWNamesOverlay> overlay;
+  if (!options.hostsFile.empty()) {
+    std::string why;
+    overlay = ZWNamesOverlay::FromFile(options.hostsFile, &why);
+    if (overlay == nullptr) {
+      return Fail(err, kExitUsage, "cannot read the hosts file '" + options.hostsFile + "': " + why);
+    }
+  }
+  std::string problem;
+  std::unique_ptr<CDiscoStdRequester> requester = DEMakeRequester(options, &problem);
+  if (requester == nullptr) return Fail(err, kExitUsage, problem);
+
+  // Declared before everything the run makes, so that it is restored last.
+  CRunOutput output;
+  if (!output.Open(options, &problem)) return Fail(err, kExitFatal, problem);
+
+  RunSwitches switches;
+  if (!options.etcDir.empty()) setenv("ZW_ETC_PATH", options.etcDir.c_str(), 1);
+  if (!options.varDir.empty()) setenv("ZW_VAR_PATH", options.varDir.c_str(), 1);
+  ZWSetNamesOverlay(overlay);
+  // Replaying sends nothing: the agent's probes meet a refused raw socket.
+  ZWSetRawSocketsAllowed(options.replayDir.empty());
+
+  CPluginLibrary plugin;
+  const std::string pluginPath = options.plugin.empty() ? DEDefaultPluginPath() : options.plugin;
+  if (!plugin.Open(pluginPath, &problem)) return Fail(err, kExitFatal, problem);
+  CDiscoAgent* agent = plugin.Factory()();
+  if (agent == nullptr) {
+    return Fail(err, kExitFatal, "the plug-in '" + pluginPath + "' made no agent");
+  }
+  agent->KASetSCName();
+  agent->KASetSCDesc();
+  std::unique_ptr<CKelRecord> definition = CDiscoEngine::DEMakeAgentDefinition(agent->KAGetName());
+
+  CDiscoEngineOptions engineOptions;
+  engineOptions.workers = options.threads > 0
+                              ? options.threads
+                              : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  engineOptions.ownAgent = true;
+  engineOptions.setNames = false;
+  engineOptions.agentDefinition = definition.get();
+  CDiscoEngine engine(agent, requester.get(), engineOptions);
+
+  for (const std::string& ne : options.nes) engine.DESubmit(DEMakeNeRecord(ne).release());
+  engine.DEStartUp();
+  {
+    CProgressLine progress(err, isatty(fileno(err)) == 1 && !output.TracesToStandardError());
+    const size_t total = options.nes.size();
+    while (!engine.DEWaitAll(std::chrono::milliseconds(200))) {
+      progress.Update(engine.DEDoneCount(), total);
+    }
+  }
+
+  CRunReport report;
+  report.agentName = agent->KAGetName();
+  report.agentDescription = agent->KAGetDesc();
+  for (size_t i = 0; i < engine.DEJobCount(); ++i) {
+    const CDiscoJob& job = engine.DEJob(i);
+    CRunNe ne;
+    ne.input = options.nes[i];
+    ne.processed = job.status == E_DJSProcessed;
+    ne.record = job.record.get();
+    ne.proc = job.proc.get();
+    ne.errors = job.errors;
+    report.nes.push_back(std::move(ne));
+  }
+  report.links = DEBuildLinks(report.nes, DEIndexOwners(report.nes));
+
+  if (!output.WriteReport(Render(report, options.format), &problem)) {
+    return Fail(err, kExitFatal, problem);
+  }
+  return report.FailedCount() == 0 ? kExitAllProcessed : kExitSomeFailed;
+}

@@ -1,0 +1,348 @@
+#include "engine/RunnerOptions.h"
+
+#include <sys/stat.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <set>
+
+#include "engine/NeInput.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: ipv6disco [options] NE...\n"
+    "\n"
+    "Discovers the IPv6 topology around the NEs (IPv4 or IPv6 addresses, with an\n"
+    "optional /length, or node names) and reports it.\n"
+    "\n"
+    "options:\n"
+    "  --ne-file FILE          more NEs, one a line (\"#\" starts a comment)\n"
+    "  --threads N             worker threads (default: the number of cores)\n"
+    "  --plugin PATH           the agent plug-in (default: libAgentIPv6.so beside ipv6disco)\n"
+    "  --etc-dir DIR           sets ZW_ETC_PATH: DIR/conf/tovra/IPv6.conf, IPv6Prefix.conf\n"
+    "  --var-dir DIR           sets ZW_VAR_PATH: DIR/databases/tovra/IPv6hosts.qar\n"
+    "  --hosts FILE            names and addresses in hosts format, before the system resolver\n"
+    "\n"
+    "SNMP:\n"
+    "  --replay DIR            answer from recorded walks (DIR/<address>.snmprec or .walk)\n"
+    "                          instead of the network; no ICMPv6 probes are sent\n"
+    "  --snmp-version V        1, 2c or 3 (default 2c)\n"
+    "  --community TEXT        SNMPv1/v2c community (default public)\n"
+    "  --port N                UDP port of the devices (default 161)\n"
+    "  --timeout SECONDS       per attempt (default 1)\n"
+    "  --retries N             attempts after the first (default 1)\n"
+    "  --max-repetitions N     of each GETBULK (default 20)\n"
+    "  --user NAME             SNMPv3 user\n"
+    "  --auth-protocol P       SNMPv3 authentication: MD5, SHA, SHA-224, SHA-256, SHA-384, SHA-512\n"
+    "  --auth-passphrase TEXT  SNMPv3 authentication pass phrase (at least 8 characters)\n"
+    "  --priv-protocol P       SNMPv3 privacy: DES or AES\n"
+    "  --priv-passphrase TEXT  SNMPv3 privacy pass phrase (at least 8 characters)\n"
+    "  --context NAME          SNMPv3 context (default: the default context)\n"
+    "\n"
+    "output:\n"
+    "  --format F              text (default), json or dot\n"
+    "  -o, --output FILE       write the report to FILE instead of standard output\n"
+    "  --trace-level N         0 (default) to 4\n"
+    "  --trace-file FILE       write the trace to FILE instead of standard error\n"
+    "  -h, --help              show this help\n"
+    "  --version               show the version\n"
+    "\n"
+    "exit status: 0 every NE processed, 3 some NE failed, 2 usage error,\n"
+    "1 the plug-in could not be loaded or another fatal error\n";
+
+const char kVersion[] = "ipv6disco 1.0\n";
+
+const char kProgram[] = "ipv6disco: ";
+
+// Options that take a value, and the flags.
+const std::set<std::string> kValued = {
+    "--plugin",        "--threads",         "--ne-file",       "--etc-dir",
+    "--var-dir",       "--snmp-version",    "--community",     "--port",
+    "--timeout",       "--retries",         "--max-repetitions", "--user",
+    "--auth-protocol", "--auth-passphrase", "--priv-protocol", "--priv-passphrase",
+    "--context",       "--replay",          "--hosts",         "--trace-level",
+    "--trace-file",    "--format",          "--output"};
+const std::set<std::string> kFlags = {"--help", "--version"};
+
+// SNMPv3 options, and the options that only the live requester uses.
+const char* const kV3Options[] = {"--user", "--auth-protocol", "--auth-passphrase",
+                                  "--priv-protocol", "--priv-passphrase", "--context"};
+const char* const kLiveOptions[] = {"--community",       "--port",          "--timeout",
+                                    "--retries",         "--user",          "--auth-protocol",
+                                    "--auth-passphrase", "--priv-protocol", "--priv-passphrase",
+                                    "--context"};
+
+bool IsDirectory(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// A decimal number without sign from `low` to `high`.
+bool ParseInt(const std::string& text, long low, long high, long* value) {
+  if (text.empty() || text.size() > 9) return false;
+  for (char c : text) {
+    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+  }
+  *value = std::strtol(text.c_str(), nullptr, 10);
+  return *value >= low && *value <= high;
+}
+
+// Seconds with an optional fraction ("2", "0.5"), from 1 ms to one hour.
+bool ParseSeconds(const std::string& text, int* ms) {
+  if (text.empty() || text.size() > 12) return false;
+  int dots = 0;
+  for (char c : text) {
+    if (c == '.') {
+      ++dots;
+    } else if (!std::isdigit(static_cast<unsigned char>(c))) {
+      return false;
+    }
+  }
+  if (dots > 1 || text == ".") return false;
+  const double seconds = std::strtod(text.c_str(), nullptr);
+  const double rounded = std::round(seconds * 1000.0);
+  if (rounded < 1.0 || rounded > 3600.0 * 1000.0) return false;
+  *ms = static_cast<int>(rounded);
+  return true;
+}
+
+class Parser {
+ public:
+  Parser(CRunnerOptions* options, std::string* error) : m_Options(options), m_Error(error) {}
+
+  ERunnerCommand Parse(const std::vector<std::string>& args) {
+    bool onlyNes = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+      const std::string& arg = args[i];
+      if (onlyNes || arg.empty() || arg[0] != '-' || arg == "-") {
+        if (!AddNe(arg)) return ERunnerCommand::kUsageError;
+        continue;
+      }
+      if (arg == "--") {
+        onlyNes = true;
+        continue;
+      }
+      std::string name = arg;
+      std::string value;
+      bool hasValue = false;
+      if (arg.compare(0, 2, "--") == 0) {
+        const size_t equals = arg.find('=');
+        if (equals != std::string::npos) {
+          name = arg.substr(0, equals);
+          value = arg.substr(equals + 1);
+          hasValue = true;
+        }
+      } else if (arg.compare(0, 2, "-o") == 0) {
+        name = "--output";
+        if (arg.size() > 2) {
+          value = arg.substr(2);
+          hasValue = true;
+        }
+      } else if (arg == "-h") {
+        name = "--help";
+      } else {
+        return Fail("unknown option '" + arg + "' (see ipv6disco --help)");
+      }
+      if (kFlags.count(name) != 0) {
+        if (hasValue) return Fail("option '" + name + "' takes no value");
+        return name == "--help" ? ERunnerCommand::kHelp : ERunnerCommand::kVersion;
+      }
+      if (kValued.count(name) == 0) {
+        return Fail("unknown option '" + name + "' (see ipv6disco --help)");
+      }
+      if (!hasValue) {
+        if (i + 1 >= args.size()) return Fail("option '" + name + "' needs a value");
+        value = args[++i];
+      }
+      if (!Apply(name, value)) return ERunnerCommand::kUsageError;
+      m_Given.insert(name);
+    }
+    return Check() ? ERunnerCommand::kRun : ERunnerCommand::kUsageError;
+  }
+
+ private:
+  ERunnerCommand Fail(const std::string& message) {
+    *m_Error = kProgram + message;
+    return ERunnerCommand::kUsageError;
+  }
+  bool Bad(const std::string& message) {
+    *m_Error = kProgram + message;
+    return false;
+  }
+  bool BadValue(const std::string& name, const std::string& value, const std::string& what) {
+    return Bad(name + ": '" + value + "' is not " + what);
+  }
+
+  bool AddNe(const std::string& text) {
+    const std::string problem = DECheckNe(text);
+    if (!problem.empty()) {
+      return Bad(text.empty() ? std::string("empty NE argument") : "NE '" + text + "': " + problem);
+    }
+    m_Options->nes.push_back(text);
+    return true;
+  }
+
+  bool Apply(const std::string& name, const std::string& value) {
+    CRunnerOptions& o = *m_Options;
+    CNetSnmpOptions& snmp = o.snmp;
+    long number = 0;
+    if (name == "--plugin") {
+      if (value.empty()) return Bad("--plugin: empty path");
+      o.plugin = value;
+    } else if (name == "--threads") {
+      if (!ParseInt(value, 1, 1024, &number)) {
+        return BadValue(name, value, "a number from 1 to 1024");
+      }
+      o.threads = static_cast<int>(number);
+    } else if (name == "--ne-file") {
+      std::string problem;
+      if (!DEReadNeFile(value, &o.nes, &problem)) return Bad(problem);
+    } else if (name == "--etc-dir" || name == "--var-dir" || name == "--replay") {
+      if (!IsDirectory(value)) return BadValue(name, value, "a folder");
+      (name == "--etc-dir" ? o.etcDir : name == "--var-dir" ? o.varDir : o.replayDir) = value;
+    } else if (name == "--snmp-version") {
+      if (value == "1") {
+        snmp.version = ESnmpVersion::kV1;
+      } else if (value == "2c") {
+        snmp.version = ESnmpVersion::kV2c;
+      } else if (value == "3") {
+        snmp.version = ESnmpVersion::kV3;
+      } else {
+        return BadValue(name, value, "1, 2c or 3");
+      }
+    } else if (name == "--community") {
+      snmp.community = value;
+    } else if (name == "--port") {
+      if (!ParseInt(value, 1, 65535, &number)) {
+        return BadValue(name, value, "a number from 1 to 65535");
+      }
+      snmp.port = static_cast<int>(number);
+    } else if (name == "--timeout") {
+      if (!ParseSeconds(value, &snmp.timeoutMs)) {
+        return BadValue(name, value, "a number of seconds from 0.001 to 3600");
+      }
+    } else if (name == "--retries") {
+      if (!ParseInt(value, 0, 100, &number)) {
+        return BadValue(name, value, "a number from 0 to 100");
+      }
+      snmp.retries = static_cast<int>(number);
+    } else if (name == "--max-repetitions") {
+      if (!ParseInt(value, 1, 1000, &number)) {
+        return BadValue(name, value, "a number from 1 to 1000");
+      }
+      snmp.maxRepetitions = static_cast<int>(number);
+    } else if (name == "--user") {
+      if (value.empty()) return Bad("--user: empty user name");
+      snmp.user = value;
+    } else if (name == "--auth-protocol") {
+      static const std::map<std::string, ESnmpAuth> kAuth = {
+          {"MD5", ESnmpAuth::kMD5},         {"SHA", ESnmpAuth::kSHA},
+          {"SHA-224", ESnmpAuth::kSHA224}, {"SHA-256", ESnmpAuth::kSHA256},
+          {"SHA-384", ESnmpAuth::kSHA384}, {"SHA-512", ESnmpAuth::kSHA512}};
+      auto it = kAuth.find(value);
+      if (it == kAuth.end()) {
+        return BadValue(name, value, "MD5, SHA, SHA-224, SHA-256, SHA-384 or SHA-512");
+      }
+      snmp.auth = it->second;
+    } else if (name == "--priv-protocol") {
+      if (value == "DES") {
+        snmp.priv = ESnmpPriv::kDES;
+      } else if (value == "AES") {
+        snmp.priv = ESnmpPriv::kAES;
+      } else {
+        return BadValue(name, value, "DES or AES");
+      }
+    } else if (name == "--auth-passphrase" || name == "--priv-passphrase") {
+      // RFC 3414 11.2: pass phrases have at least 8 characters.
+      if (value.size() < 8) return Bad(name + ": at least 8 characters are needed");
+      (name == "--auth-passphrase" ? snmp.authPassphrase : snmp.privPassphrase) = value;
+    } else if (name == "--context") {
+      snmp.context = value;
+    } else if (name == "--hosts") {
+      if (value.empty()) return Bad("--hosts: empty path");
+      o.hostsFile = value;
+    } else if (name == "--trace-level") {
+      if (!ParseInt(value, 0, 4, &number)) return BadValue(name, value, "a level from 0 to 4");
+      o.traceLevel = static_cast<int>(number);
+    } else if (name == "--trace-file") {
+      if (value.empty()) return Bad("--trace-file: empty path");
+      o.traceFile = value;
+    } else if (name == "--format") {
+      if (value == "text") {
+        o.format = EReportFormat::kText;
+      } else if (value == "json") {
+        o.format = EReportFormat::kJson;
+      } else if (value == "dot") {
+        o.format = EReportFormat::kDot;
+      } else {
+        return BadValue(name, value, "text, json or dot");
+      }
+    } else if (name == "--output") {
+      if (value.empty()) return Bad("--output: empty path");
+      o.output = value;
+    }
+    return true;
+  }
+
+  // Checks between options, once all are known.
+  bool Check() {
+    const CNetSnmpOptions& snmp = m_Options->snmp;
+    const bool v3 = snmp.version == ESnmpVersion::kV3;
+    if (!m_Options->replayDir.empty()) {
+      for (const char* name : kLiveOptions) {
+        if (m_Given.count(name) != 0) {
+          return Bad(std::string(name) + " has no effect with --replay");
+        }
+      }
+    }
+    if (!v3) {
+      for (const char* name : kV3Options) {
+        if (m_Given.count(name) != 0) {
+          return Bad(std::string(name) + " applies to SNMPv3 only (--snmp-version 3)");
+        }
+      }
+    } else {
+      if (m_Given.count("--community") != 0) {
+        return Bad("--community applies to SNMPv1 and SNMPv2c only");
+      }
+      if (m_Options->replayDir.empty() && snmp.user.empty()) {
+        return Bad("--snmp-version 3 needs --user");
+      }
+    }
+    if (m_Given.count("--auth-protocol") != m_Given.count("--auth-passphrase")) {
+      return Bad(m_Given.count("--auth-protocol") != 0 ? "--auth-protocol needs --auth-passphrase"
+                                                       : "--auth-passphrase needs --auth-protocol");
+    }
+    if (m_Given.count("--priv-protocol") != m_Given.count("--priv-passphrase")) {
+      return Bad(m_Given.count("--priv-protocol") != 0 ? "--priv-protocol needs --priv-passphrase"
+                                                       : "--priv-passphrase needs --priv-protocol");
+    }
+    if (m_Given.count("--priv-protocol") != 0 && m_Given.count("--auth-protocol") == 0) {
+      return Bad("--priv-protocol needs --auth-protocol (SNMPv3 has no privacy without "
+                 "authentication)");
+    }
+    if (m_Options->nes.empty()) {
+      return Bad("no NE given: name NEs as arguments or with --ne-file (see ipv6disco --help)");
+    }
+    return true;
+  }
+
+  CRunnerOptions* m_Options;
+  std::string* m_Error;
+  std::set<std::string> m_Given;
+};
+
+}  // namespace
+
+ERunnerCommand DEParseRunnerOptions(const std::vector<std::string>& args, CRunnerOptions* options,
+                                    std::string* error) {
+  *options = CRunnerOptions();
+  error->clear();
+  return Parser(options, error).Parse(args);
+}
+
+const char* DERunnerUsage() { return kUsage; }
+const char* DERunnerVersion() { return kVersion; }
