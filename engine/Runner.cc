@@ -75,7 +75,7 @@ int DERunDiscovery(const CRunnerOptions& options, FILE* err) {
     std::string why;
     overlay = ZWNamesOverlay::FromFile(options.hostsFile, &why);
     if (overlay == nullptr) {
-      return Fail(err, kExitUsage, "cannot read the hosts file '" + options.hostsFile + "': " + why);
+      return Fail(err, kExitUsage, "--hosts: " + why);
     }
   }
   std::string problem;

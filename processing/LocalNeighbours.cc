@@ -1,24 +1,26 @@
 // Local neighbour records: one per unicast address of the NE on an
-// interface that is administratively up, with the interface's attributes,
-// the address, its scope, names and prefix (see the field table in
-// DIPv6GetLocalNbrTags).
+// interface that is administratively up. Fields, in this order, each left
+// out when its source is missing:
+//   ipv6IfIndex; the ipv6IfTable columns ipv6IfDescr .. ipv6IfLastChange
+//   of the interface; ipv6AddrAddress (short form); ipv6AddrPfxLength;
+//   ipv6AddrType, ipv6AddrAnycastFlag, ipv6AddrStatus; ipv6AddrScope
+//   (class 0 to 3); ipv6AddrDNSName; ipv6AddrV4Addresses; ipv6AddrPrefix
+//   (short form); ipv6AddrPrefixName; the ipv6AddrPrefixTable columns
+//   ipv6AddrPrefixOnLinkFlag .. ipv6AddrPrefixAdvValidLifetime.
 //
 // Ownership: the result list and the records it points to are the
 // caller's; the list's CKelPointer elements do not own the records. Atoms
 // taken from the mediation data are copied into the records. The
 // mediation data is only read.
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 
 #include "agent/CDiscoIPv6Agent.h"
 #include "host/CKelPointer.h"
 #include "host/KelError.h"
 #include "host/KelTrace.h"
-#include "host/ZWResolver.h"
 #include "mediation/ColumnRows.h"
-#include "mediation/MibColumns.h"
+#include "processing/LocalNbrFields.h"
 #include "processing/NbrLookup.h"
 #include "processing/NbrRecords.h"
 
@@ -26,34 +28,10 @@ namespace {
 
 const char kPfxLengthColumn[] = "ipv6AddrPfxLength";
 const char kAdminStatusColumn[] = "ipv6IfAdminStatus";
-const char kPhysAddressColumn[] = "ipv6IfPhysicalAddress";
-constexpr size_t kMacTextLength = 17;  // "00:00:5E:00:53:01"
 
 // Scope numbers that never make a local neighbour: Loopback, Unspecified,
 // V4-mapped and the multicast scopes.
 bool SkippedScope(int scope) { return scope == 4 || scope == 5 || scope == 6 || scope >= 8; }
-
-// "INVALID[" + "%.2X" of every byte of `text` joined by ":" + "(hex)]", a
-// new malloc'ed text; null when memory runs out.
-char* InvalidPhysAddress(const char* text) {
-  const size_t length = strlen(text);
-  char* result = static_cast<char*>(malloc(3 * length + 13 + 1));
-  if (result == nullptr) return nullptr;
-  char* at = result;
-  at += sprintf(at, "INVALID[");
-  for (size_t i = 0; i < length; ++i) {
-    if (i != 0) *at++ = ':';
-    at += sprintf(at, "%.2X", static_cast<unsigned>(static_cast<unsigned char>(text[i])));
-  }
-  sprintf(at, "(hex)]");
-  return result;
-}
-
-// Appends field `name` with a copy of `value`; a field that cannot be
-// made is reported and left out.
-void AppendCopy(CKelDoubleList* record, const char* name, const CKelAtom* value, int line) {
-  if (!nbr::Append(record, nbr::NewCopyField(name, value))) CKelError(-220553, __FILE__, line);
-}
 
 // Appends a new pointer to `record` to the list `*result`, making the list
 // first when there is none. False when memory runs out (the record stays
@@ -159,32 +137,8 @@ CKelDoubleList* CDiscoIPv6Agent::DIPv6GetLocalNbrTags(CDiscoMediationData* medDa
       continue;
     }
     genXPLTrace("-- DIPv6GetLocalNbrTags() add local neighbour info:\n", 4);
-    AppendCopy(record, "ipv6IfIndex", indexAtom, __LINE__);
-
-    // Interface attributes, from position 1 up to the end of the range.
-    for (int pos = 1; pos < ifTableRange[1]; ++pos) {
-      const char* name = ifTable[pos];
-      const CKelAtom* value = medData->DMDGetSnmpByIndex(indexAtom, name);
-      if (value == nullptr) {
-        CKelError(-220439, __FILE__, __LINE__,
-                  "can not find INTERFACE attributes for local neighbour ");
-        continue;
-      }
-      const char* text = value->KAString();
-      if (strcmp(name, kPhysAddressColumn) == 0 && text != nullptr && text[0] != '\0' &&
-          strlen(text) != kMacTextLength) {
-        char* invalid = InvalidPhysAddress(text);
-        if (invalid == nullptr) {
-          CKelError(-220553, __FILE__, __LINE__);
-        } else {
-          if (!nbr::Append(record, nbr::NewTextField(name, invalid))) {
-            CKelError(-220553, __FILE__, __LINE__);
-          }
-          continue;
-        }
-      }
-      AppendCopy(record, name, value, __LINE__);
-    }
+    nbr::AppendCopy(record, "ipv6IfIndex", indexAtom);
+    nbr::AppendInterfaceFields(medData, indexAtom, record);
 
     // The address and its prefix length; the probes of its prefix.
     const int pfxLength = pfxLengthValue->KAInt();
@@ -196,101 +150,19 @@ CKelDoubleList* CDiscoIPv6Agent::DIPv6GetLocalNbrTags(CDiscoMediationData* medDa
         CKelError(-220553, __FILE__, __LINE__);
       }
     }
-    AppendCopy(record, kPfxLengthColumn, pfxLengthValue, __LINE__);
+    nbr::AppendCopy(record, kPfxLengthColumn, pfxLengthValue);
     if (normalised != nullptr) DIPv6PingMatchedAddress(normalised, pfxLength);
 
-    // Address attributes, from position 2 up to the end of the range.
-    for (int pos = 2; pos < addrTableRange[1]; ++pos) {
-      const CKelAtom* value = lookup.AddrAttr(index, addrTable[pos]);
-      if (value == nullptr) {
-        CKelError(-220439, __FILE__, __LINE__,
-                  "can not find ADDRESS attributes for local neighbour ");
-        continue;
-      }
-      AppendCopy(record, addrTable[pos], value, __LINE__);
-    }
+    nbr::AppendAddressFields(&lookup, index, record);
     if (!nbr::Append(record, nbr::NewIntField("ipv6AddrScope", scopeClass))) {
       CKelError(-220553, __FILE__, __LINE__);
     }
-
-    // DNS name and the IPv4 addresses of that name.
     if (normalised != nullptr) {
-      CKelAtom* addressAtom = new (std::nothrow) CKelAtom(static_cast<const char*>(normalised));
-      if (addressAtom == nullptr) {
-        CKelError(-220553, __FILE__, __LINE__);
-      } else {
-        char* name = DIPv6GetNodename(addressAtom);
-        delete addressAtom;
-        if (name != nullptr) {
-          if (!nbr::Append(record, nbr::NewCopiedTextField("ipv6AddrDNSName", name))) {
-            CKelError(-220553, __FILE__, __LINE__);
-          }
-          if (addrinfo* list = DIPv6GetIPv4AddressList(name)) {
-            if (char* line = DIPv6AddressListToString(list)) {
-              if (!nbr::Append(record, nbr::NewCopiedTextField("ipv6AddrV4Addresses", line))) {
-                CKelError(-220553, __FILE__, __LINE__);
-              }
-              free(line);
-            } else {
-              CKelError(-220552, __FILE__, __LINE__);
-            }
-            _ZWfreeaddrinfo(list);
-          } else {
-            CKelError(-220439, __FILE__, __LINE__, "no IPv4 addresses");
-            genXPLTracef(4,
-                         "--CDiscoIPv6Agent::DIPv6GetLocalNbrTags() found no IPv4 addresses "
-                         "for %s\n",
-                         name);
-          }
-          free(name);
-        } else {
-          CKelError(-220439, __FILE__, __LINE__, "no DNS name");
-          genXPLTracef(4, "--CDiscoIPv6Agent::DIPv6GetLocalNbrTags() found no DNS name for %s\n",
-                       normalised);
-        }
-      }
+      nbr::AppendNameFields(this, normalised, record);
       free(normalised);
     }
-
-    // The prefix, its configured name and its attributes.
-    char* prefixText = DIPv6GetPfxFromIndexIp(index, pfxLength);
-    if (prefixText == nullptr) {
-      CKelError(-220439, __FILE__, __LINE__, "can not find ADDRESS attributes for local neighbour ");
-    } else {
-      char* normalisedPrefix = DIPv6Normalization(prefixText, 1);
-      if (normalisedPrefix == nullptr) {
-        CKelError(-220439, __FILE__, __LINE__, "failed to normalize prefix");
-      } else {
-        if (char* shortPrefix = DIPv6ShortFormat(normalisedPrefix)) {
-          if (!nbr::Append(record, nbr::NewTextField("ipv6AddrPrefix", shortPrefix))) {
-            CKelError(-220553, __FILE__, __LINE__);
-          }
-        }
-        if (m_pfxDataList != nullptr) {
-          if (CKelPointer* entry = m_pfxDataList->KTLGet(normalisedPrefix)) {
-            const char* prefixName = static_cast<const char*>(entry->KPData());
-            genXPLTracef(4,
-                         "-- CDiscoIPv6Agent::DIPv6GetLocalNbrTags() found prefix name in "
-                         "config[%s]\n",
-                         prefixName != nullptr ? prefixName : "");
-            if (prefixName != nullptr &&
-                !nbr::Append(record, nbr::NewCopiedTextField("ipv6AddrPrefixName", prefixName))) {
-              CKelError(-220553, __FILE__, __LINE__);
-            }
-          } else {
-            genXPLTrace(
-                "-- CDiscoIPv6Agent::DIPv6GetLocalNbrTags() not found prefix name in config\n", 4);
-          }
-        }
-        for (int pos = 2; pos < prefixTableRange[1]; ++pos) {
-          const CKelAtom* value = lookup.PfxAttr(static_cast<int>(ifIndex), prefixText, pfxLength,
-                                                 prefixTable[pos]);
-          if (value != nullptr) AppendCopy(record, prefixTable[pos], value, __LINE__);
-        }
-        free(normalisedPrefix);
-      }
-      free(prefixText);
-    }
+    nbr::AppendPrefixFields(this, &lookup, m_pfxDataList, index, static_cast<int>(ifIndex),
+                            pfxLength, record);
 
     // Hand the record to the result list.
     if (!AddRecord(&result, record)) {

@@ -3,6 +3,7 @@
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "snmp/NetSnmpLibrary.h"

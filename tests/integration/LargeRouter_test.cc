@@ -66,8 +66,9 @@ TEST(LargeRouterTest, FiveThousandOfEachStaysFastAndComplete) {
   // Every address and every remote neighbour lacks a name: one lookup
   // report each, one "no DNS name" report per local neighbour.
   EXPECT_EQ(large.reports, 5000 * 2 + 7500);
-  // Four times the tables: about four times the time (sixteen if quadratic).
-  EXPECT_LT(large.seconds, 8 * small.seconds + 0.5);
+  // Four times the tables: about four times the time (sixteen if
+  // quadratic; the column walks of the accessors alone would take hours).
+  EXPECT_LT(large.seconds, 10 * small.seconds + 0.5);
   EXPECT_LT(large.seconds, 60.0);
 }
 

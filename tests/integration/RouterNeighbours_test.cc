@@ -32,8 +32,8 @@ const char kRouter[] = "198.51.100.10";
 
 bool FromProcessing(const KelErrorReport& report) {
   for (const char* source : {"ProcessLayer.cc", "LocalNeighbours.cc", "RouteNeighbours.cc",
-                             "ValidRoutes.cc", "CacheNeighbours.cc", "NbrRecords.cc",
-                             "NbrLookup.cc"}) {
+                             "LocalNbrFields.cc", "ValidRoutes.cc", "CacheNeighbours.cc",
+                             "NbrRecords.cc", "NbrLookup.cc"}) {
     if (report.source == source) return true;
   }
   return false;
@@ -137,7 +137,6 @@ class RouterNeighboursTest : public ::testing::Test {
 };
 
 TEST_F(RouterNeighboursTest, RecordedRouterGivesEveryNeighbourFieldByField) {
-  if (getenv("NBR_DEBUG")) __Kelvane_Debug_Level = 4;
   const Outcome outcome = Discover(&replay_, kRouter);
   ExpectRouterR1(outcome, true, true);
   std::cout << "router R1 (replay): " << outcome.nbrs.size() << " local and "
@@ -226,6 +225,22 @@ TEST_F(RouterNeighboursTest, NonRoutersGetNoNeighbours) {
     EXPECT_TRUE(outcome.nbrs.empty());
     EXPECT_TRUE(outcome.processingReports.empty());
   }
+}
+
+// A device that forwards IPv6 but sends indexes and values no conforming
+// agent sends: no address makes a local neighbour, no table a remote one,
+// and nothing breaks.
+TEST_F(RouterNeighboursTest, MalformedRouterGivesNoNeighboursAndNoFault) {
+  const Outcome outcome = Discover(&replay_, "192.0.2.66");
+  ASSERT_EQ(outcome.status, E_DJSProcessed) << DEStatusName(outcome.status);
+  EXPECT_EQ(outcome.description, "42");
+  EXPECT_EQ(outcome.objectId, "not an oid");
+  EXPECT_TRUE(outcome.nbrs.empty());
+  EXPECT_THAT(outcome.processingReports,
+              ElementsAreArray(std::vector<std::string>{
+                  "-220439|screwed: one of ifRouteType, ifRouteIfIndex, ifRouteNextHop is null",
+                  "-220439|screwed: one of stateList,validList or physAddrList is null",
+                  "-220439|procData null or no local nbrs!"}));
 }
 
 }  // namespace

@@ -119,7 +119,11 @@ TEST_F(SnmpLiveTest, ValuesTypesAndIndexesOverTheWire) {
   EXPECT_EQ(GetText(live.get(), RecordAt("192.0.2.1").get(), "ipForwarding"), "0 = int:1");
   EXPECT_EQ(GetText(live.get(), RecordAt("192.0.2.1").get(), "ipv6Forwarding"), "<null var-op>");
   // The name whose first address is silent and whose second answers.
-  EXPECT_EQ(GetText(live.get(), RecordAt("198.51.100.11").get(), "sysDescr"), "<null var-op>");
+  CNetSnmpOptions quick;
+  quick.timeoutMs = 200;
+  std::unique_ptr<CNetSnmpRequester> impatient = Live(quick, false);
+  EXPECT_EQ(GetText(impatient.get(), RecordAt("198.51.100.11").get(), "sysDescr"),
+            "<null var-op>");
   EXPECT_EQ(GetText(live.get(), RecordAt("198.51.100.12").get(), "sysDescr"),
             "0 = text:M12 dual-stack test host");
 }

@@ -48,7 +48,19 @@ bool IsAddress(const std::string& text, bool* ipv6) {
 // A UDP port that nothing uses now.
 int FreePort() {
   int fd = socket(AF_INET6, SOCK_DGRAM, 0);
-  if (fd < 0) return 0;
+  if (fd < 0) {  // no IPv6 here: any free IPv4 port
+    fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    socklen_t length = sizeof(addr);
+    int port = 0;
+    if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0 &&
+        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length) == 0) {
+      port = ntohs(addr.sin_port);
+    }
+    if (fd >= 0) close(fd);
+    return port;
+  }
   int off = 0;
   setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof(off));  // v4 and v6 alike
   sockaddr_in6 addr{};

@@ -2,6 +2,7 @@
 // accessors answer, with the same reports, on clean tables and on tables
 // holding every kind of row the accessors report or pass over.
 #include <functional>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -23,6 +24,8 @@ struct Variant {
   std::function<void(Tables*)> rows;                   // rows added to the base tables
   std::function<void(CDiscoMediationData*)> afterwards;  // changes after storing
 };
+
+void PrintTo(const Variant& v, std::ostream* os) { *os << v.what; }
 
 void AppendUnindexed(CDiscoMediationData* med, const char* column) {
   med->DMDGetSnmpGetNext(column)->KDLAddToListEnd(RowWithoutIndex(1));

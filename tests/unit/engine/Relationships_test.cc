@@ -1,0 +1,133 @@
+// The relationship step: which links a run has and which NE owns the far
+// end of each.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/AddressIndex.h"
+#include "engine/Relationships.h"
+#include "tests/unit/engine/RunFixtures.h"
+
+namespace {
+
+std::string Describe(const CRunLink& l) {
+  auto text = [](const std::optional<std::string>& s) { return s ? *s : std::string("null"); };
+  return text(l.neAddress) + " if" + (l.ifIndex ? std::to_string(*l.ifIndex) : "null") + " " +
+         text(l.localAddress) + " -> " + text(l.remoteAddress) + " @ " + text(l.remoteNeAddress);
+}
+
+std::vector<std::string> Links(const CRunReport& report) {
+  std::vector<std::string> out;
+  for (const CRunLink& link : report.links) out.push_back(Describe(link));
+  return out;
+}
+
+TEST(AddressIndexTest, ComparesParsedBytes) {
+  EXPECT_EQ(DEAddressKey("2001:db8::1"), DEAddressKey("2001:0DB8:0000:0000:0000:0000:0000:0001"));
+  EXPECT_NE(DEAddressKey("2001:db8::1"), DEAddressKey("2001:db8::2"));
+  EXPECT_NE(DEAddressKey("::ffff:192.0.2.1"), DEAddressKey("192.0.2.1"));
+  EXPECT_FALSE(DEAddressKey("r1.lab.example"));
+  EXPECT_FALSE(DEAddressKey("2001:db8::1/64"));
+
+  CAddressIndex index;
+  EXPECT_TRUE(index.Add("2001:db8::1", 0, 3));
+  EXPECT_FALSE(index.Add("2001:DB8::0:1", 5));  // the first owner keeps it
+  EXPECT_FALSE(index.Add("not an address", 1));
+  EXPECT_TRUE(index.Add("192.0.2.1", 1));
+  ASSERT_TRUE(index.Find("2001:0db8::1"));
+  EXPECT_EQ(index.Find("2001:0db8::1")->ne, 0u);
+  EXPECT_EQ(index.Find("2001:0db8::1")->local, std::optional<size_t>(3));
+  EXPECT_EQ(index.Find("192.0.2.1")->ne, 1u);
+  EXPECT_FALSE(index.Find("192.0.2.1")->local);
+  EXPECT_FALSE(index.Find("192.0.2.2"));
+  EXPECT_FALSE(index.Find("garbage"));
+  EXPECT_EQ(index.Size(), 2u);
+}
+
+TEST(RelationshipsTest, LinksEveryRemoteUnderEveryLocalNeighbour) {
+  FakeRun run;
+  size_t r1 = run.AddNe("192.0.2.1", "192.0.2.1");
+  size_t r2 = run.AddNe("r2", "2001:db8:2::ff");
+  size_t host = run.AddNe("2001:db8:1::5", "2001:db8:1::5");
+  // r1: two addresses on interface 2, each with the same two neighbours
+  // (copies, as the process layer files them), and a loopback without any.
+  run.AddLocal(r1, Local(1, "2001:db8:ff::1"));
+  run.AddLocal(r1, Local(2, "2001:db8:1::1"),
+               {Remote("2001:db8:1::2"), Remote("2001:0DB8:1:0:0:0:0:5")});
+  run.AddLocal(r1, Local(2, "fe80::1"), {Remote("2001:db8:1::2"), Remote("2001:db8:1::5")});
+  // r2 owns 2001:db8:1::2 as a local neighbour; it points back at r1 and at
+  // a router outside the run.
+  run.AddLocal(r2, Local(3, "2001:db8:1::2"), {Remote("2001:db8:1::1"), Remote("2001:db8:9::1")});
+  run.Link();
+  EXPECT_EQ(Links(run.report),
+            (std::vector<std::string>{
+                "192.0.2.1 if2 2001:db8:1::1 -> 2001:db8:1::2 @ 2001:db8:2::ff",
+                "192.0.2.1 if2 2001:db8:1::1 -> 2001:0DB8:1:0:0:0:0:5 @ 2001:db8:1::5",
+                "192.0.2.1 if2 fe80::1 -> 2001:db8:1::2 @ 2001:db8:2::ff",
+                "192.0.2.1 if2 fe80::1 -> 2001:db8:1::5 @ 2001:db8:1::5",
+                "2001:db8:2::ff if3 2001:db8:1::2 -> 2001:db8:1::1 @ 192.0.2.1",
+                "2001:db8:2::ff if3 2001:db8:1::2 -> 2001:db8:9::1 @ null",
+            }));
+  // Positions lead back to the records.
+  const CRunLink& last = run.report.links.back();
+  EXPECT_EQ(last.ne, r2);
+  EXPECT_EQ(last.local, 0u);
+  EXPECT_EQ(last.remote, 1u);
+  EXPECT_EQ(run.report.links[1].remoteNe, std::optional<size_t>(host));
+}
+
+TEST(RelationshipsTest, OwnersAreLocalAddressesThenUniqueAddressesFirstNeWins) {
+  FakeRun run;
+  size_t a = run.AddNe("a", "2001:db8::a");
+  size_t b = run.AddNe("b", "2001:db8::b");
+  size_t failed = run.AddNe("c", "2001:db8::c", /*processed=*/false);
+  run.AddLocal(a, Local(1, "2001:db8::b"));  // a claims b's own address first
+  run.AddLocal(b, Local(1, "2001:db8::1"),
+               {Remote("2001:db8::b"), Remote("2001:db8::c"), Remote("not-an-address")});
+  run.Link();
+  EXPECT_EQ(Links(run.report),
+            (std::vector<std::string>{
+                "2001:db8::b if1 2001:db8::1 -> 2001:db8::b @ 2001:db8::a",
+                "2001:db8::b if1 2001:db8::1 -> 2001:db8::c @ 2001:db8::c",
+                "2001:db8::b if1 2001:db8::1 -> not-an-address @ null",
+            }));
+  EXPECT_EQ(run.report.links[1].remoteNe, std::optional<size_t>(failed));
+
+  CAddressIndex owners = DEIndexOwners(run.report.nes);
+  EXPECT_EQ(owners.Find("2001:db8::b")->local, std::optional<size_t>(0));
+  EXPECT_EQ(owners.Find("2001:db8::a")->ne, a);
+  EXPECT_FALSE(owners.Find("2001:db8::a")->local);
+}
+
+TEST(RelationshipsTest, MissingFieldsGiveEmptyValues) {
+  FakeRun run;
+  size_t x = run.AddNe("x", nullptr);  // no "m_UniqueAddress"
+  run.AddLocal(x, Local(-1, nullptr), {Fields({{"m_RemoteNbrIpPfxLength", Int(64)}})});
+  run.AddLocal(x, Local(4, "2001:db8::4"));  // no remote: no link
+  run.Link();
+  ASSERT_EQ(run.report.links.size(), 1u);
+  EXPECT_EQ(Describe(run.report.links[0]), "null ifnull null -> null @ null");
+}
+
+TEST(RelationshipsTest, ScalesLinearlyWithTheNumberOfNeighbours) {
+  // 2000 routers in a chain, each pointing at the next: with the index this
+  // is 4000 lookups; a pairwise scan would be millions of comparisons.
+  FakeRun run;
+  const int n = 2000;
+  for (int i = 0; i < n; ++i) {
+    char unique[64], local[64], next[64];
+    snprintf(unique, sizeof(unique), "10.0.%d.%d", i / 256, i % 256);
+    snprintf(local, sizeof(local), "2001:db8:%x::1", i);
+    snprintf(next, sizeof(next), "2001:db8:%x::1", (i + 1) % n);
+    size_t ne = run.AddNe(unique, unique);
+    run.AddLocal(ne, Local(1, local), {Remote(next), Remote("2001:db8:ffff::1")});
+  }
+  run.Link();
+  ASSERT_EQ(run.report.links.size(), static_cast<size_t>(2 * n));
+  for (int i = 0; i < n; ++i) {
+    EXPECT_EQ(run.report.links[2 * i].remoteNe, std::optional<size_t>((i + 1) % n));
+    EXPECT_FALSE(run.report.links[2 * i + 1].remoteNe);
+  }
+}
+
+}  // namespace
