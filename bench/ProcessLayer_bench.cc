@@ -50,7 +50,11 @@ void BM_ProcessLayer(benchmark::State& state) {
   }
   state.SetComplexityN(n);
 }
-BENCHMARK(BM_ProcessLayer)->Arg(500)->Arg(1250)->Arg(5000)->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_ProcessLayer)
+    ->Arg(500)
+    ->Arg(1250)
+    ->Arg(5000)
+    ->Unit(benchmark::kMillisecond)
     ->Complexity();
 
 // One prefix-length question per remote neighbour: `n` questions about a
@@ -72,7 +76,11 @@ void BM_PfxLengthIndexed(benchmark::State& state) {
   }
   state.SetComplexityN(n);
 }
-BENCHMARK(BM_PfxLengthIndexed)->Arg(100)->Arg(400)->Arg(5000)->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_PfxLengthIndexed)
+    ->Arg(100)
+    ->Arg(400)
+    ->Arg(5000)
+    ->Unit(benchmark::kMillisecond)
     ->Complexity();
 
 // The same questions through the accessor, which walks the address column

@@ -64,7 +64,8 @@ class MergeIndex {
 // Appends the link-layer field to `record`; reports a field that cannot be
 // made.
 void AppendMac(CKelDoubleList* record, const CKelAtom* mac) {
-  if (!nbr::Append(record, nbr::NewCopyField(kMacField, mac))) CKelError(-220553, __FILE__, __LINE__);
+  if (!nbr::Append(record, nbr::NewCopyField(kMacField, mac)))
+    CKelError(-220553, __FILE__, __LINE__);
 }
 
 void MergeIndex::Note(Interface* entry, CKelDoubleList* record) {
@@ -223,7 +224,8 @@ CKelTreeList* CDiscoIPv6Agent::DIPv6GetRemoteNbrFromNetToMediaTable(CDiscoMediat
       free(normalised);
       continue;
     }
-    bool whole = nbr::Append(record, nbr::NewTextField(kAddressField, DIPv6ShortFormat(normalised)));
+    bool whole =
+        nbr::Append(record, nbr::NewTextField(kAddressField, DIPv6ShortFormat(normalised)));
     whole = nbr::Append(record, nbr::NewIntField("m_RemoteNbrIpPfxLength",
                                                  lookup.PfxLengthFor(normalised))) &&
             whole;

@@ -55,7 +55,8 @@ void AppendInterfaceFields(CDiscoMediationData* medData, const CKelAtom* indexAt
     const char* name = ifTable[pos];
     const CKelAtom* value = medData->DMDGetSnmpByIndex(indexAtom, name);
     if (value == nullptr) {
-      CKelError(-220439, __FILE__, __LINE__, "can not find INTERFACE attributes for local neighbour ");
+      CKelError(-220439, __FILE__, __LINE__,
+                "can not find INTERFACE attributes for local neighbour ");
       continue;
     }
     // A physical address of another length than a MAC address's text is
@@ -79,7 +80,8 @@ void AppendAddressFields(NbrLookup* lookup, CKelASN1Address* index, CKelDoubleLi
   for (int pos = 2; pos < addrTableRange[1]; ++pos) {
     const CKelAtom* value = lookup->AddrAttr(index, addrTable[pos]);
     if (value == nullptr) {
-      CKelError(-220439, __FILE__, __LINE__, "can not find ADDRESS attributes for local neighbour ");
+      CKelError(-220439, __FILE__, __LINE__,
+                "can not find ADDRESS attributes for local neighbour ");
       continue;
     }
     AppendCopy(record, addrTable[pos], value);
@@ -137,11 +139,13 @@ void AppendPrefixFields(CDiscoIPv6Agent* agent, NbrLookup* lookup, const CKelTre
   if (pfxNames != nullptr) {
     if (const CKelPointer* entry = pfxNames->KTLGet(normalisedPrefix)) {
       const char* prefixName = static_cast<const char*>(entry->KPData());
-      genXPLTracef(4, "-- CDiscoIPv6Agent::DIPv6GetLocalNbrTags() found prefix name in config[%s]\n",
+      genXPLTracef(4,
+                   "-- CDiscoIPv6Agent::DIPv6GetLocalNbrTags() found prefix name in config[%s]\n",
                    prefixName != nullptr ? prefixName : "");
       if (prefixName != nullptr) AppendCopiedText(record, "ipv6AddrPrefixName", prefixName);
     } else {
-      genXPLTrace("-- CDiscoIPv6Agent::DIPv6GetLocalNbrTags() not found prefix name in config\n", 4);
+      genXPLTrace("-- CDiscoIPv6Agent::DIPv6GetLocalNbrTags() not found prefix name in config\n",
+                  4);
     }
   }
   // The prefix row is found by the byte-wise prefix text. Missing

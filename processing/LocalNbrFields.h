@@ -35,8 +35,7 @@ void AppendNameFields(CDiscoIPv6Agent* agent, const char* normalised, CKelDouble
 // `index` on interface `ifIndex`, its configured name (from `pfxNames`,
 // which may be null) and its ipv6AddrPrefixTable columns.
 void AppendPrefixFields(CDiscoIPv6Agent* agent, NbrLookup* lookup, const CKelTreeList* pfxNames,
-                        CKelASN1Address* index, int ifIndex, int pfxLength,
-                        CKelDoubleList* record);
+                        CKelASN1Address* index, int ifIndex, int pfxLength, CKelDoubleList* record);
 
 }  // namespace nbr
 

@@ -99,8 +99,9 @@ NbrLookup::ColumnIndex& NbrLookup::PfxColumn(const char* column) {
       index.rows.clear();
       return index;
     }
-    index.rows.emplace(PrefixKey(rowIndex->KAAAddressAt(0), rowIndex->KAAAddressAt(depth - 1), text),
-                       ColumnRow(e)->KSVOValue());
+    index.rows.emplace(
+        PrefixKey(rowIndex->KAAAddressAt(0), rowIndex->KAAAddressAt(depth - 1), text),
+        ColumnRow(e)->KSVOValue());
     free(text);
   }
   return index;

@@ -93,8 +93,9 @@ int RemoteScopeClass(int scope) {
 }
 
 CKelVarBind* FieldOf(CKelListable* element) {
-  return element != nullptr && element->KLKind() == E_KLKVarBind ? static_cast<CKelVarBind*>(element)
-                                                                 : nullptr;
+  return element != nullptr && element->KLKind() == E_KLKVarBind
+             ? static_cast<CKelVarBind*>(element)
+             : nullptr;
 }
 
 void DeleteRemoteNbrTree(CKelTreeList* tree) {

@@ -21,7 +21,7 @@ namespace nbr {
 // New fields, or null when memory runs out. A null value or text gives a
 // field without value.
 CKelVarBind* NewCopyField(const char* name, const CKelAtom* value);  // copies the atom
-CKelVarBind* NewTextField(const char* name, char* text);  // takes the malloc'ed text
+CKelVarBind* NewTextField(const char* name, char* text);             // takes the malloc'ed text
 CKelVarBind* NewCopiedTextField(const char* name, const char* text);
 CKelVarBind* NewIntField(const char* name, long long value);
 

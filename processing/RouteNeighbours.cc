@@ -66,7 +66,8 @@ CKelTreeList* CDiscoIPv6Agent::DIPv6GetRemoteNbrTags(CDiscoMediationData* medDat
 
 CKelTreeList* CDiscoIPv6Agent::DIPv6GetRemoteNbrFromIpRoutingTable(CDiscoMediationData* medData) {
   genXPLTrace("\nENTER : CDiscoIPv6Agent::DIPv6GetRemoteNbrFromIpRoutingTable()\n", 4);
-  CKelDoubleList* validColumn = medData != nullptr ? medData->DMDGetSnmpGetNext(kValidColumn) : nullptr;
+  CKelDoubleList* validColumn =
+      medData != nullptr ? medData->DMDGetSnmpGetNext(kValidColumn) : nullptr;
   CKelDoubleList* ifIndexColumn =
       medData != nullptr ? medData->DMDGetSnmpGetNext(kIfIndexColumn) : nullptr;
   CKelDoubleList* nextHopColumn =
@@ -197,8 +198,8 @@ CKelTreeList* CDiscoIPv6Agent::DIPv6GetRemoteNbrFromIpRoutingTable(CDiscoMediati
           whole = nbr::Append(record, scope) && whole;
           if (dnsName != nullptr) whole = nbr::Append(record, dnsName) && whole;
           address = pfxLength = scope = dnsName = nullptr;
-          const int status = whole ? result->KTLAdd(dest->KVBValue(), static_cast<void*>(record))
-                                   : -220553;
+          const int status =
+              whole ? result->KTLAdd(dest->KVBValue(), static_cast<void*>(record)) : -220553;
           if (status != 1) {
             CKelError(status, __FILE__, __LINE__);
             delete record;

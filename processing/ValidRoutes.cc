@@ -26,7 +26,8 @@ char* IndexText(CKelListable* element) {
 // next hop text and without value, owned by whoever deletes the tree) with
 // the valid routes whose next hop is a valid address and not one of the
 // NE's own (`localIPs`, which may be null). Returns the last status met.
-int CDiscoIPv6Agent::DIPv6DetermineValidRemoteNeighbours(int inValidRoute, CKelDoubleList* validList,
+int CDiscoIPv6Agent::DIPv6DetermineValidRemoteNeighbours(int inValidRoute,
+                                                         CKelDoubleList* validList,
                                                          CKelTreeList* nextHopTL,
                                                          CKelTreeList* localIPs,
                                                          CKelTreeList* validIndexes) {

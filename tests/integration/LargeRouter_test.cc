@@ -2,6 +2,8 @@
 // goes through the process layer in time that grows about linearly with
 // its tables. Inside the sandbox, so that the thousands of reverse lookups
 // of addresses without names are answered at once from the hosts file.
+#include "tests/support/LargeRouter.h"
+
 #include <chrono>
 #include <iostream>
 #include <string>
@@ -10,7 +12,6 @@
 #include "gtest/gtest.h"
 #include "host/CKelValidAddress.h"
 #include "host/KelError.h"
-#include "tests/support/LargeRouter.h"
 #include "tests/support/NbrRecordText.h"
 #include "tests/support/TempDir.h"
 

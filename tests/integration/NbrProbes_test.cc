@@ -3,8 +3,8 @@
 // echo requests are seen on the wire inside the sandbox.
 #include <unistd.h>
 
-#include <cstring>
 #include <chrono>
+#include <cstring>
 #include <memory>
 #include <set>
 #include <string>

@@ -98,10 +98,10 @@ inline std::vector<FieldTexts> LocalNbrs(bool withNames) {
                                  "ipv6AddrPrefixAdvPreferredLifetime=604800",
                                  "ipv6AddrPrefixAdvValidLifetime=2592000"};
   return {
-      Join(Join(Join(Interface2(), {"ipv6AddrAddress=2001:db8:1::1", "ipv6AddrPfxLength=64",
-                                    "ipv6AddrType=3", "ipv6AddrAnycastFlag=2", "ipv6AddrStatus=1",
-                                    "ipv6AddrScope=3", "ipv6AddrDNSName=r1-v6.lab.example",
-                                    "ipv6AddrPrefix=2001:db8:1::"}),
+      Join(Join(Join(Interface2(),
+                     {"ipv6AddrAddress=2001:db8:1::1", "ipv6AddrPfxLength=64", "ipv6AddrType=3",
+                      "ipv6AddrAnycastFlag=2", "ipv6AddrStatus=1", "ipv6AddrScope=3",
+                      "ipv6AddrDNSName=r1-v6.lab.example", "ipv6AddrPrefix=2001:db8:1::"}),
                 name1),
            advertised),
       Join(Interface2(), {"ipv6AddrAddress=fe80::200:5eff:fe00:5301", "ipv6AddrPfxLength=64",
@@ -121,12 +121,12 @@ inline std::vector<FieldTexts> LocalNbrs(bool withNames) {
                 nameSite),
            {"ipv6AddrPrefixOnLinkFlag=1", "ipv6AddrPrefixAutonomousFlag=2",
             "ipv6AddrPrefixAdvPreferredLifetime=604800", "ipv6AddrPrefixAdvValidLifetime=2592000"}),
-      Join(Interface5(), {"ipv6AddrAddress=2001:db8:4::1", "ipv6AddrPfxLength=64",
-                          "ipv6AddrType=3", "ipv6AddrAnycastFlag=2", "ipv6AddrStatus=1",
-                          "ipv6AddrScope=3", "ipv6AddrPrefix=2001:db8:4::",
-                          "ipv6AddrPrefixOnLinkFlag=2", "ipv6AddrPrefixAutonomousFlag=1",
-                          "ipv6AddrPrefixAdvPreferredLifetime=4294967295",
-                          "ipv6AddrPrefixAdvValidLifetime=4294967295"}),
+      Join(Interface5(),
+           {"ipv6AddrAddress=2001:db8:4::1", "ipv6AddrPfxLength=64", "ipv6AddrType=3",
+            "ipv6AddrAnycastFlag=2", "ipv6AddrStatus=1", "ipv6AddrScope=3",
+            "ipv6AddrPrefix=2001:db8:4::", "ipv6AddrPrefixOnLinkFlag=2",
+            "ipv6AddrPrefixAutonomousFlag=1", "ipv6AddrPrefixAdvPreferredLifetime=4294967295",
+            "ipv6AddrPrefixAdvValidLifetime=4294967295"}),
       Join(Interface5(), {"ipv6AddrAddress=fe80::c633:640a", "ipv6AddrPfxLength=64",
                           "ipv6AddrType=1", "ipv6AddrAnycastFlag=2", "ipv6AddrStatus=1",
                           "ipv6AddrScope=1", "ipv6AddrPrefix=fe80::"}),
@@ -137,8 +137,8 @@ inline std::vector<FieldTexts> LocalNbrs(bool withNames) {
 inline std::vector<FieldTexts> RemotesOfInterface2() {
   // The cache entry of 2001:db8:2::fc on interface 2: its route is on
   // interface 3, so it is a record of its own (no name: four fields).
-  return {{"m_RemoteNbrIpAddr=2001:db8:2::fc", "m_RemoteNbrIpPfxLength=64",
-           "m_RemoteNbrIpScope=3", "m_RemoteNbrMacAddr=00:00:5E:00:53:FC"}};
+  return {{"m_RemoteNbrIpAddr=2001:db8:2::fc", "m_RemoteNbrIpPfxLength=64", "m_RemoteNbrIpScope=3",
+           "m_RemoteNbrMacAddr=00:00:5E:00:53:FC"}};
 }
 
 // ... and of interface 3.
@@ -148,11 +148,10 @@ inline std::vector<FieldTexts> RemotesOfInterface3() {
                           "m_RemoteNbrMacAddr=00:00:5E:00:53:FE"};
   return {gw2,  // ::/0
           gw2,  // 2001:db8:10::/48
-          {"m_RemoteNbrIpAddr=2001:db8:2::fc", "m_RemoteNbrIpPfxLength=64",
-           "m_RemoteNbrIpScope=3"},
+          {"m_RemoteNbrIpAddr=2001:db8:2::fc", "m_RemoteNbrIpPfxLength=64", "m_RemoteNbrIpScope=3"},
           // From the cache alone: link-layer address before the name.
-          {"m_RemoteNbrIpAddr=2001:db8:2::20", "m_RemoteNbrIpPfxLength=64",
-           "m_RemoteNbrIpScope=3", "m_RemoteNbrMacAddr=", "m_RemoteNbrIpDNSName=n20.lab.example"}};
+          {"m_RemoteNbrIpAddr=2001:db8:2::20", "m_RemoteNbrIpPfxLength=64", "m_RemoteNbrIpScope=3",
+           "m_RemoteNbrMacAddr=", "m_RemoteNbrIpDNSName=n20.lab.example"}};
 }
 
 // The reports of the neighbour builders and the process layer, in order
@@ -160,17 +159,20 @@ inline std::vector<FieldTexts> RemotesOfInterface3() {
 inline std::vector<std::string> ProcessingReports(bool autoDiscovery) {
   const std::string noIf = "-220439|can not find INTERFACE attributes for local neighbour ";
   const std::string noName = "-220439|no DNS name";
-  std::vector<std::string> reports = {
-      "-220439|no IPv4 addresses",  // r1-v6.lab.example
-      noName, noName, noName,       // the link-local and site-local addresses
-      noIf, noName, noIf, noName};  // the tunnel's two addresses
+  std::vector<std::string> reports = {"-220439|no IPv4 addresses",  // r1-v6.lab.example
+                                      noName,
+                                      noName,
+                                      noName,  // the link-local and site-local addresses
+                                      noIf,
+                                      noName,
+                                      noIf,
+                                      noName};  // the tunnel's two addresses
   if (!autoDiscovery) return reports;
   const std::vector<std::string> remote = {
       "-220439|skip invalid route index",  // 2001:db8:12::/48
       "-220439|No entry for 32.1.13.184.0.1.0.0.0.0.0.0.0.0.0.1.128.1 in valid routes list.",
       "-220439|No entry for 32.1.13.184.0.18.0.0.0.0.0.0.0.0.0.0.48.1 in valid routes list.",
-      "-220439|No remote nbrs for IfIndex 5",
-      "-220439|No remote nbrs for IfIndex 5"};
+      "-220439|No remote nbrs for IfIndex 5", "-220439|No remote nbrs for IfIndex 5"};
   reports.insert(reports.end(), remote.begin(), remote.end());
   return reports;
 }

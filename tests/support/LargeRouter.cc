@@ -126,7 +126,8 @@ void FillLargeRouter(CDiscoMediationData* medData, int n) {
   for (int k = 1; k <= interfaces; ++k) {
     for (const char* host : {"20", "fe"}) {
       const Index i = Cat({static_cast<uint32_t>(k)}, Octets(LargeRouterAddress(k, host)));
-      c.Text("ipv6NetToMediaPhysAddress", i, "00:00:5E:00:53:" + std::string(host == std::string("fe") ? "FE" : "20"));
+      c.Text("ipv6NetToMediaPhysAddress", i,
+             "00:00:5E:00:53:" + std::string(host == std::string("fe") ? "FE" : "20"));
       c.Int("ipv6IfNetToMediaState", i, 1);
       c.Int("ipv6NetToMediaValid", i, 1);
     }

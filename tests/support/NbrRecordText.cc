@@ -30,7 +30,8 @@ std::vector<LocalNbrText> ProcessedText(const CDiscoProcessedData& procData) {
   for (const CDiscoProcessedData::LocalNbr& local : procData.DPDLocalNbrs()) {
     LocalNbrText text;
     text.fields = NbrRecordText(local.fields);
-    for (const CKelDoubleList* remote : local.remotes) text.remotes.push_back(NbrRecordText(remote));
+    for (const CKelDoubleList* remote : local.remotes)
+      text.remotes.push_back(NbrRecordText(remote));
     result.push_back(text);
   }
   return result;

@@ -14,10 +14,10 @@
 
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using nbrtest::ScopedNames;
 using nbrtest::Tables;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 const FieldTexts kGw = {"m_RemoteNbrIpAddr=2001:db8::1", "m_RemoteNbrIpPfxLength=64",
                         "m_RemoteNbrIpScope=3", "m_RemoteNbrIpDNSName=gw.lab"};
@@ -47,7 +47,8 @@ class CacheNbrsTest : public ::testing::TestWithParam<int> {
   std::vector<std::string> Reports() const { return ReportTexts(errors_.Reports()); }
   int TraceCount(const std::string& needle) const {
     int count = 0;
-    for (size_t at = trace_.find(needle); at != std::string::npos; at = trace_.find(needle, at + 1)) {
+    for (size_t at = trace_.find(needle); at != std::string::npos;
+         at = trace_.find(needle, at + 1)) {
       ++count;
     }
     return count;
@@ -81,10 +82,11 @@ TEST_P(CacheNbrsTest, SameAddressOnAnotherInterfaceIsARecordOfItsOwn) {
   tables_.Cache(3, "2001:db8::1", "00:00:5E:00:53:01");
   Build();
   EXPECT_THAT(TreeRecordsText(tree_, 2), ElementsAre(kGw));
-  EXPECT_THAT(TreeRecordsText(tree_, 3),
-              ElementsAre(ElementsAre("m_RemoteNbrIpAddr=2001:db8::1", "m_RemoteNbrIpPfxLength=64",
-                                      "m_RemoteNbrIpScope=3", "m_RemoteNbrMacAddr=00:00:5E:00:53:01",
-                                      "m_RemoteNbrIpDNSName=gw.lab")));
+  EXPECT_THAT(
+      TreeRecordsText(tree_, 3),
+      ElementsAre(ElementsAre("m_RemoteNbrIpAddr=2001:db8::1", "m_RemoteNbrIpPfxLength=64",
+                              "m_RemoteNbrIpScope=3", "m_RemoteNbrMacAddr=00:00:5E:00:53:01",
+                              "m_RemoteNbrIpDNSName=gw.lab")));
 }
 
 TEST_P(CacheNbrsTest, WithoutUsableRouteTheCacheMakesTheTree) {
@@ -94,10 +96,11 @@ TEST_P(CacheNbrsTest, WithoutUsableRouteTheCacheMakesTheTree) {
   Build();
   ASSERT_NE(tree_, nullptr);
   EXPECT_EQ(TreeRecordCount(tree_), 1);
-  EXPECT_THAT(TreeRecordsText(tree_, 2),
-              ElementsAre(ElementsAre("m_RemoteNbrIpAddr=2001:db8::5", "m_RemoteNbrIpPfxLength=64",
-                                      "m_RemoteNbrIpScope=3", "m_RemoteNbrMacAddr=00:00:5E:00:53:05",
-                                      "m_RemoteNbrIpDNSName=h5.lab")));
+  EXPECT_THAT(
+      TreeRecordsText(tree_, 2),
+      ElementsAre(ElementsAre("m_RemoteNbrIpAddr=2001:db8::5", "m_RemoteNbrIpPfxLength=64",
+                              "m_RemoteNbrIpScope=3", "m_RemoteNbrMacAddr=00:00:5E:00:53:05",
+                              "m_RemoteNbrIpDNSName=h5.lab")));
 }
 
 TEST_P(CacheNbrsTest, OwnAndLinkLocalEntriesAreNoNeighbours) {
@@ -118,7 +121,8 @@ TEST_P(CacheNbrsTest, OwnAndLinkLocalEntriesAreNoNeighbours) {
 }
 
 TEST_P(CacheNbrsTest, EntriesWithoutIndexOrLinkLayerAddress) {
-  tables_.Add("ipv6NetToMediaPhysAddress", FakeRequester::Row{AddrIndex(2, "2001:db8::5"), nullptr});
+  tables_.Add("ipv6NetToMediaPhysAddress",
+              FakeRequester::Row{AddrIndex(2, "2001:db8::5"), nullptr});
   tables_.Int("ipv6IfNetToMediaState", AddrIndex(2, "2001:db8::5"), 1);
   tables_.Int("ipv6NetToMediaValid", AddrIndex(2, "2001:db8::5"), 1);
   tables_.Store(&med_);
@@ -156,9 +160,9 @@ TEST(CacheNbrsNoDataTest, NoMediationDataKeepsTheTreeGiven) {
   EXPECT_EQ(agent.DIPv6GetRemoteNbrFromNetToMediaTable(nullptr, nullptr), nullptr);
   CKelTreeList tree(E_KBTrue);
   EXPECT_EQ(agent.DIPv6GetRemoteNbrFromNetToMediaTable(nullptr, &tree), &tree);
-  EXPECT_EQ(errors.Count(-220439,
-                         "no mediation data so leaving DIPv6GetRemoteNbrFromNetToMediaTable()"),
-            2);
+  EXPECT_EQ(
+      errors.Count(-220439, "no mediation data so leaving DIPv6GetRemoteNbrFromNetToMediaTable()"),
+      2);
 }
 
 // A tree handed in from elsewhere may hold a wrapper without record: the
@@ -184,8 +188,8 @@ TEST(CacheNbrsForeignTreeTest, WrapperWithoutRecordIsReportedAndPassedOver) {
     KelTraceCapture trace(level);
     KelErrorCapture errors;
     EXPECT_EQ(agent.DIPv6GetRemoteNbrFromNetToMediaTable(&med, tree), tree);
-    EXPECT_THAT(NbrRecordText(record),
-                ElementsAre("m_RemoteNbrIpAddr=2001:DB8::1", "m_RemoteNbrMacAddr=00:00:5E:00:53:01"));
+    EXPECT_THAT(NbrRecordText(record), ElementsAre("m_RemoteNbrIpAddr=2001:DB8::1",
+                                                   "m_RemoteNbrMacAddr=00:00:5E:00:53:01"));
     // Two entries walked past the empty wrapper; ::1 on the way.
     EXPECT_EQ(errors.Count(-220439, " remote nbr DL ptr is null so dont add to procData"), 2);
     EXPECT_EQ(TreeRecordCount(tree), 3);  // the empty wrapper, the record, ::2

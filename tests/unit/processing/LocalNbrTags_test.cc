@@ -13,10 +13,10 @@
 
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 using nbrtest::ScopedNames;
 using nbrtest::Tables;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
 
 const char kNoIf[] = "-220439|can not find INTERFACE attributes for local neighbour ";
 const char kNoAddr[] = "-220439|can not find ADDRESS attributes for local neighbour ";
@@ -62,19 +62,19 @@ TEST_F(LocalNbrTagsTest, EveryFieldInOrder) {
   tables_.Address(2, "2001:db8:1::1", 64, 2, 3, 1);
   tables_.Prefix(2, "2001:db8:1::", 64);
   KelTraceCapture trace(3);  // level 4 off: the indexed lookups
-  EXPECT_THAT(Build(),
-              ElementsAre(ElementsAre(
-                  "ipv6IfIndex=2", "ipv6IfDescr=eth0", "ipv6IfLowerLayer=0.0",
-                  "ipv6IfEffectiveMtu=1500", "ipv6IfReasmMaxSize=65535",
-                  "ipv6IfIdentifier=02:00:5E:FF:FE:00:53:01", "ipv6IfIdentifierLength=64",
-                  "ipv6IfPhysicalAddress=00:00:5E:00:53:01", "ipv6IfAdminStatus=1",
-                  "ipv6IfOperStatus=1", "ipv6IfLastChange=7", "ipv6AddrAddress=2001:db8:1::1",
-                  "ipv6AddrPfxLength=64", "ipv6AddrType=3", "ipv6AddrAnycastFlag=2",
-                  "ipv6AddrStatus=1", "ipv6AddrScope=3", "ipv6AddrDNSName=r1.lab",
-                  "ipv6AddrV4Addresses=192.0.2.1", "ipv6AddrPrefix=2001:db8:1::",
-                  "ipv6AddrPrefixName=Lab-One", "ipv6AddrPrefixOnLinkFlag=1",
-                  "ipv6AddrPrefixAutonomousFlag=1", "ipv6AddrPrefixAdvPreferredLifetime=100",
-                  "ipv6AddrPrefixAdvValidLifetime=200")));
+  EXPECT_THAT(
+      Build(),
+      ElementsAre(ElementsAre(
+          "ipv6IfIndex=2", "ipv6IfDescr=eth0", "ipv6IfLowerLayer=0.0", "ipv6IfEffectiveMtu=1500",
+          "ipv6IfReasmMaxSize=65535", "ipv6IfIdentifier=02:00:5E:FF:FE:00:53:01",
+          "ipv6IfIdentifierLength=64", "ipv6IfPhysicalAddress=00:00:5E:00:53:01",
+          "ipv6IfAdminStatus=1", "ipv6IfOperStatus=1", "ipv6IfLastChange=7",
+          "ipv6AddrAddress=2001:db8:1::1", "ipv6AddrPfxLength=64", "ipv6AddrType=3",
+          "ipv6AddrAnycastFlag=2", "ipv6AddrStatus=1", "ipv6AddrScope=3", "ipv6AddrDNSName=r1.lab",
+          "ipv6AddrV4Addresses=192.0.2.1",
+          "ipv6AddrPrefix=2001:db8:1::", "ipv6AddrPrefixName=Lab-One", "ipv6AddrPrefixOnLinkFlag=1",
+          "ipv6AddrPrefixAutonomousFlag=1", "ipv6AddrPrefixAdvPreferredLifetime=100",
+          "ipv6AddrPrefixAdvValidLifetime=200")));
   EXPECT_THAT(Reports(), ElementsAre());
 }
 
@@ -83,11 +83,11 @@ TEST_F(LocalNbrTagsTest, ScopeDecidesWhetherAndHowAnAddressCounts) {
     const char* address;
     const char* scopeClass;  // null: no record
   } cases[] = {
-      {"fe80::1", "1"},     {"febf::1", "1"},          {"fec0::1", "2"},
-      {"2001:db8::1", "3"}, {"3fff::1", "3"},          {"4000::1", "3"},
-      {"fc00::1", "3"},     {"::192.0.2.1", "0"},      {"::2", "0"},
-      {"::1", nullptr},     {"::", nullptr},           {"::ffff:192.0.2.1", nullptr},
-      {"ff02::1", nullptr}, {"ff0e::1", nullptr},      {"ff03::1", nullptr},
+      {"fe80::1", "1"},     {"febf::1", "1"},     {"fec0::1", "2"},
+      {"2001:db8::1", "3"}, {"3fff::1", "3"},     {"4000::1", "3"},
+      {"fc00::1", "3"},     {"::192.0.2.1", "0"}, {"::2", "0"},
+      {"::1", nullptr},     {"::", nullptr},      {"::ffff:192.0.2.1", nullptr},
+      {"ff02::1", nullptr}, {"ff0e::1", nullptr}, {"ff03::1", nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.address);
@@ -99,8 +99,8 @@ TEST_F(LocalNbrTagsTest, ScopeDecidesWhetherAndHowAnAddressCounts) {
     const std::vector<FieldTexts> records = Build();
     if (c.scopeClass == nullptr) {
       EXPECT_THAT(records, ElementsAre());
-      EXPECT_EQ(trace.Count("-- DIPv6GetLocalNbrTags() skip loopback/unspecified/multicat address\n"),
-                1);
+      EXPECT_EQ(
+          trace.Count("-- DIPv6GetLocalNbrTags() skip loopback/unspecified/multicat address\n"), 1);
     } else {
       ASSERT_EQ(records.size(), 1u);
       EXPECT_EQ(Field(records[0], "ipv6AddrScope"), c.scopeClass);
@@ -122,14 +122,16 @@ TEST_F(LocalNbrTagsTest, OnlyLoopbackAndMulticastGiveNoListAtAll) {
 }
 
 TEST_F(LocalNbrTagsTest, SkipRules) {
-  ScopedNames names({{"2001:db8:1::1", "a"}, {"2001:db8:1::2", "b"}, {"2001:db8:2::1", "c"},
+  ScopedNames names({{"2001:db8:1::1", "a"},
+                     {"2001:db8:1::2", "b"},
+                     {"2001:db8:2::1", "c"},
                      {"2001:db8:3::1", "d"}});
   tables_.Interface(1, "eth0", "00:00:5E:00:53:01");
   tables_.Interface(2, "eth1", "00:00:5E:00:53:02", 2);  // administratively down
   tables_.Interface(3, "eth2", "00:00:5E:00:53:03");
   tables_.Drop("ipv6IfAdminStatus");
   tables_.Int("ipv6IfAdminStatus", {1}, 1);
-  tables_.Int("ipv6IfAdminStatus", {2}, 2);  // interface 3 has none
+  tables_.Int("ipv6IfAdminStatus", {2}, 2);   // interface 3 has none
   tables_.Address(1, "2001:db8:1::", 64, 1);  // anycast, interface up
   tables_.Address(1, "2001:db8:1::1", 64);
   tables_.Address(2, "2001:db8:2::1", 64);
@@ -143,7 +145,8 @@ TEST_F(LocalNbrTagsTest, SkipRules) {
   agent_ = std::make_unique<nbrtest::ProcessAgent>();
   agent_->m_ValidAddr = &validator_;
   errors_.Clear();
-  const std::vector<FieldTexts> records = nbrtest::TakeLocalNbrs(agent_->DIPv6GetLocalNbrTags(med_.get()));
+  const std::vector<FieldTexts> records =
+      nbrtest::TakeLocalNbrs(agent_->DIPv6GetLocalNbrTags(med_.get()));
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(Field(records[0], "ipv6AddrAddress"), "2001:db8:1::1");
   EXPECT_EQ(trace.Count("-- DIPv6GetLocalNbrTags() found ---Anycast--- address\n"), 1);
@@ -196,18 +199,18 @@ TEST_F(LocalNbrTagsTest, MissingAttributesLeaveTheirFieldsOutOnly) {
     KelTraceCapture trace(level);
     const std::vector<FieldTexts> records = Build();
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_THAT(records[0],
-                ElementsAre("ipv6IfIndex=5", "ipv6IfLowerLayer=0.0", "ipv6IfEffectiveMtu=1500",
-                            "ipv6IfReasmMaxSize=65535", "ipv6IfIdentifier=02:00:5E:FF:FE:00:53:01",
-                            "ipv6IfIdentifierLength=64", "ipv6IfPhysicalAddress=00:00:5E:00:53:01",
-                            "ipv6IfAdminStatus=1", "ipv6IfOperStatus=1", "ipv6IfLastChange=7",
-                            "ipv6AddrAddress=2001:db8:1::1", "ipv6AddrPfxLength=64",
-                            "ipv6AddrType=1", "ipv6AddrAnycastFlag=2", "ipv6AddrScope=3",
-                            "ipv6AddrDNSName=a.lab", "ipv6AddrV4Addresses=192.0.2.1",
-                            "ipv6AddrPrefix=2001:db8:1::"));
-    EXPECT_THAT(Reports(),
-                ElementsAre(kNoIf, "-220439|Address attribute in Mediation Data null so returns",
-                            kNoAddr));
+    EXPECT_THAT(
+        records[0],
+        ElementsAre("ipv6IfIndex=5", "ipv6IfLowerLayer=0.0", "ipv6IfEffectiveMtu=1500",
+                    "ipv6IfReasmMaxSize=65535", "ipv6IfIdentifier=02:00:5E:FF:FE:00:53:01",
+                    "ipv6IfIdentifierLength=64", "ipv6IfPhysicalAddress=00:00:5E:00:53:01",
+                    "ipv6IfAdminStatus=1", "ipv6IfOperStatus=1", "ipv6IfLastChange=7",
+                    "ipv6AddrAddress=2001:db8:1::1", "ipv6AddrPfxLength=64", "ipv6AddrType=1",
+                    "ipv6AddrAnycastFlag=2", "ipv6AddrScope=3", "ipv6AddrDNSName=a.lab",
+                    "ipv6AddrV4Addresses=192.0.2.1", "ipv6AddrPrefix=2001:db8:1::"));
+    EXPECT_THAT(
+        Reports(),
+        ElementsAre(kNoIf, "-220439|Address attribute in Mediation Data null so returns", kNoAddr));
   }
 }
 

@@ -1,9 +1,11 @@
 // The indexed lookups of the neighbour builders answer exactly what the
 // accessors answer, with the same reports, on clean tables and on tables
 // holding every kind of row the accessors report or pass over.
+#include "processing/NbrLookup.h"
+
 #include <functional>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,7 +13,6 @@
 #include "gtest/gtest.h"
 #include "host/KelError.h"
 #include "host/KelTrace.h"
-#include "processing/NbrLookup.h"
 #include "tests/support/TempDir.h"
 #include "tests/unit/processing/NbrTestUtil.h"
 
@@ -21,7 +22,7 @@ using nbrtest::Tables;
 
 struct Variant {
   const char* what;
-  std::function<void(Tables*)> rows;                   // rows added to the base tables
+  std::function<void(Tables*)> rows;                     // rows added to the base tables
   std::function<void(CDiscoMediationData*)> afterwards;  // changes after storing
 };
 
@@ -79,7 +80,10 @@ const std::vector<Variant>& Variants() {
          t->Int("ipv6AddrAnycastFlag", index, 2);
        },
        nullptr},
-      {"prefix row of depth 2", [](Tables* t) { t->Int("ipv6AddrPrefixOnLinkFlag", {1, 64}, 9); },
+      {"prefix row of depth 2",
+       [](Tables* t) {
+         t->Int("ipv6AddrPrefixOnLinkFlag", {1, 64}, 9);
+       },
        nullptr},
       {"prefix row with octet above 255",
        [](Tables* t) {
@@ -152,10 +156,14 @@ TEST_P(NbrLookupTest, AnswersAndReportsAsTheAccessors) {
   ASSERT_TRUE(NbrLookup::Indexing());
   NbrLookup lookup(&agent_, &med);
 
-  std::vector<std::vector<uint32_t>> indexes = {
-      AddrIndex(1, "2001:db8:1::"), AddrIndex(1, "2001:db8:1::1"), AddrIndex(2, "2001:db8:1::1"),
-      AddrIndex(2, "fe80::1"),      AddrIndex(3, "2001:db8:2::1"), AddrIndex(9, "2001:db8:1::1"),
-      {1, 32, 1},                   {}};
+  std::vector<std::vector<uint32_t>> indexes = {AddrIndex(1, "2001:db8:1::"),
+                                                AddrIndex(1, "2001:db8:1::1"),
+                                                AddrIndex(2, "2001:db8:1::1"),
+                                                AddrIndex(2, "fe80::1"),
+                                                AddrIndex(3, "2001:db8:2::1"),
+                                                AddrIndex(9, "2001:db8:1::1"),
+                                                {1, 32, 1},
+                                                {}};
   for (const std::vector<uint32_t>& ids : indexes) {
     CKelASN1Address index(ids);
     for (const char* column : {"ipv6AddrType", "ipv6AddrStatus", "ipv6AddrNoSuch"}) {
@@ -171,7 +179,7 @@ TEST_P(NbrLookupTest, AnswersAndReportsAsTheAccessors) {
     int ifIndex;
     const char* prefix;
     int length;
-  } prefixes[] = {{1, "2001:db8:1::", 64}, {2, "2001:db8:1::", 48},  {2, "2001:db8:1::", 64},
+  } prefixes[] = {{1, "2001:db8:1::", 64},   {2, "2001:db8:1::", 48}, {2, "2001:db8:1::", 64},
                   {3, "2001:db8:2::1", 128}, {1, "2001:db8:9::", 64}, {-1, "2001:db8:1::", 64},
                   {1, "2001:db8:1::", -64}};
   for (const PfxQuery& q : prefixes) {
@@ -193,8 +201,7 @@ TEST_P(NbrLookupTest, AnswersAndReportsAsTheAccessors) {
         "2001:db8:1:ff::1", "2001:db8:2::1", "2001:db8:2::2", "fe80::99", "febf::1", "fec0::1",
         "2001:db8:5::1", "2001:db9::7", "::", "not an address"}) {
     SCOPED_TRACE(address);
-    EXPECT_EQ(Capture([&] { return std::to_string(lookup.PfxLengthFor(address)); }),
-              Capture([&] {
+    EXPECT_EQ(Capture([&] { return std::to_string(lookup.PfxLengthFor(address)); }), Capture([&] {
                 return std::to_string(agent_.DIPv6GetPfxLengthFromLocalIpList(address, &med));
               }));
   }

@@ -15,10 +15,10 @@
 
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using nbrtest::ScopedNames;
 using nbrtest::Tables;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 class ProcessLayerTest : public ::testing::Test {
  protected:
@@ -153,8 +153,8 @@ TEST_F(ProcessLayerTest, SystemRepliesMissingOrWithoutValue) {
   Process();
   EXPECT_EQ(FieldText(ne_, "m_Description"), "<absent>");
   EXPECT_EQ(FieldText(ne_, "m_ObjectId"), "kept");
-  EXPECT_THAT(Reports(), ElementsAre("-220439|sysDescr value null....",
-                                     "-220439|sysObjectId value null...."));
+  EXPECT_THAT(Reports(),
+              ElementsAre("-220439|sysDescr value null....", "-220439|sysObjectId value null...."));
 }
 
 TEST_F(ProcessLayerTest, WithoutAddressTableTheRemoteNeighboursAreDropped) {
@@ -190,7 +190,8 @@ TEST_F(ProcessLayerTest, NoRecordOrNoMediationData) {
   errors_.Clear();
   agent_->DADoProcessLayer(&stranger);
   EXPECT_THAT(Reports(), IsEmpty());
-  EXPECT_EQ(trace.Count("-- CDiscoIPv6Agent::DADoProcessLayer() found no Mediation Data for:\n"), 1);
+  EXPECT_EQ(trace.Count("-- CDiscoIPv6Agent::DADoProcessLayer() found no Mediation Data for:\n"),
+            1);
   EXPECT_EQ(trace.Count("LEAVE : CDiscoIPv6Agent::DADoProcessLayer()\n"), 1);
 }
 

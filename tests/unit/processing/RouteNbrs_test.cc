@@ -13,10 +13,10 @@
 
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using nbrtest::ScopedNames;
 using nbrtest::Tables;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 const char kOwn[] = "2001:db8:1::1";
 // Names of every address a route below leads to, so that no lookup leaves
@@ -61,8 +61,9 @@ TEST_F(RouteNbrsTest, NextHopScopeDecidesAndGivesTheClass) {
   struct Case {
     const char* nextHop;
     const char* scopeClass;  // null: not a neighbour
-  } cases[] = {{"2001:db8:9::1", "3"}, {"fec0::9", "2"},     {"::192.0.2.9", "0"},
-               {"4000::9", "3"},       {"fe80::9", nullptr}, {"::", nullptr},
+  } cases[] = {{"2001:db8:9::1", "3"}, {"fec0::9", "2"},
+               {"::192.0.2.9", "0"},   {"4000::9", "3"},
+               {"fe80::9", nullptr},   {"::", nullptr},
                {"ff02::9", nullptr},   {"::ffff:192.0.2.9", nullptr}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.nextHop);
@@ -86,8 +87,8 @@ TEST_F(RouteNbrsTest, NextHopScopeDecidesAndGivesTheClass) {
 
 TEST_F(RouteNbrsTest, RoutesThatGiveNoNeighbour) {
   tables_.Route("2001:db8:12::", 48, 1, 3, "2001:db8:1::fd", 2);  // not valid
-  tables_.Route("2001:db8:1::1", 128, 1, 2, kOwn);                 // via the NE itself
-  tables_.Route("::", 0, 1, 2, "fe80::1");                          // link-local next hop
+  tables_.Route("2001:db8:1::1", 128, 1, 2, kOwn);                // via the NE itself
+  tables_.Route("::", 0, 1, 2, "fe80::1");                        // link-local next hop
   Store();
   KelTraceCapture trace(4);
   EXPECT_EQ(Routes(), nullptr);
@@ -115,9 +116,10 @@ TEST_F(RouteNbrsTest, TwoRoutesViaOneNextHopGiveTwoEqualRecords) {
   const FieldTexts gw = {"m_RemoteNbrIpAddr=2001:db8:1::fe", "m_RemoteNbrIpPfxLength=64",
                          "m_RemoteNbrIpScope=3", "m_RemoteNbrIpDNSName=gw1.lab"};
   EXPECT_THAT(TreeRecordsText(tree, 2), ElementsAre(gw, gw));
-  EXPECT_THAT(TreeRecordsText(tree, 3),
-              ElementsAre(ElementsAre("m_RemoteNbrIpAddr=2001:db8:9::1", "m_RemoteNbrIpPfxLength=128",
-                                      "m_RemoteNbrIpScope=3", "m_RemoteNbrIpDNSName=far.lab")));
+  EXPECT_THAT(
+      TreeRecordsText(tree, 3),
+      ElementsAre(ElementsAre("m_RemoteNbrIpAddr=2001:db8:9::1", "m_RemoteNbrIpPfxLength=128",
+                              "m_RemoteNbrIpScope=3", "m_RemoteNbrIpDNSName=far.lab")));
   EXPECT_EQ(TreeRecordCount(tree), 3);
   EXPECT_THAT(Reports(), IsEmpty());
   nbrtest::DeleteTree(tree);
@@ -127,9 +129,10 @@ TEST_F(RouteNbrsTest, WithoutOwnAddressListEveryValidNextHopIsRemote) {
   tables_.Route("2001:db8:1::1", 128, 1, 2, kOwn);
   Store(false);
   CKelTreeList* tree = Routes();
-  EXPECT_THAT(TreeRecordsText(tree, 2),
-              ElementsAre(ElementsAre("m_RemoteNbrIpAddr=2001:db8:1::1", "m_RemoteNbrIpPfxLength=64",
-                                      "m_RemoteNbrIpScope=3", "m_RemoteNbrIpDNSName=own.lab")));
+  EXPECT_THAT(
+      TreeRecordsText(tree, 2),
+      ElementsAre(ElementsAre("m_RemoteNbrIpAddr=2001:db8:1::1", "m_RemoteNbrIpPfxLength=64",
+                              "m_RemoteNbrIpScope=3", "m_RemoteNbrIpDNSName=own.lab")));
   nbrtest::DeleteTree(tree);
 }
 
@@ -199,13 +202,13 @@ TEST_F(RouteNbrsTest, ValidRoutesAreTheRemoteOnes) {
   nextHops.KTLAdd("1.4", static_cast<void*>(nullptr));
   nextHops.KTLAdd("1.5", const_cast<char*>(remote.c_str()));
   CKelDoubleList* valid = MakeColumn({
-      FakeRequester::IntRow({1, 1}, 1),  // remote
-      FakeRequester::IntRow({1, 2}, 1),  // own address
-      FakeRequester::IntRow({1, 3}, 1),  // invalid text
-      FakeRequester::IntRow({1, 4}, 1),  // no text
-      FakeRequester::IntRow({1, 5}, 2),  // not valid
+      FakeRequester::IntRow({1, 1}, 1),     // remote
+      FakeRequester::IntRow({1, 2}, 1),     // own address
+      FakeRequester::IntRow({1, 3}, 1),     // invalid text
+      FakeRequester::IntRow({1, 4}, 1),     // no text
+      FakeRequester::IntRow({1, 5}, 2),     // not valid
       FakeRequester::Row{{1, 6}, nullptr},  // no value: not valid
-      FakeRequester::IntRow({1, 7}, 1),  // no next hop at all
+      FakeRequester::IntRow({1, 7}, 1),     // no next hop at all
   });
   CKelTreeList validIndexes(E_KBFalse);
   errors_.Clear();
@@ -233,10 +236,9 @@ TEST_F(RouteNbrsTest, ValidRoutesAreTheRemoteOnes) {
 }
 
 TEST_F(RouteNbrsTest, TreeOfIntegersFromAColumn) {
-  CKelDoubleList* column = MakeColumn({FakeRequester::IntRow({1, 2}, 10),
-                                       FakeRequester::IntRow({1, 3}, 20),
-                                       FakeRequester::IntRow({1, 2}, 30),
-                                       FakeRequester::Row{{1, 4}, nullptr}});
+  CKelDoubleList* column =
+      MakeColumn({FakeRequester::IntRow({1, 2}, 10), FakeRequester::IntRow({1, 3}, 20),
+                  FakeRequester::IntRow({1, 2}, 30), FakeRequester::Row{{1, 4}, nullptr}});
   column->KDLAddToListEnd(RowWithoutIndex(40));
   struct Case {
     __boolean multi;
