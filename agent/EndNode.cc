@@ -3,6 +3,7 @@
 // (short address, DNS name, scope class, prefix and prefix name) when it is
 // known by an IPv6 address only.
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "agent/CDiscoIPv6Agent.h"
@@ -64,6 +65,12 @@ void CDiscoIPv6Agent::DIPv6ProcessEndNode(CKelRecord* neRecord) {
     const char* address = neRecord->KRValuePairOf("m_IpAddress") != nullptr
                               ? FieldText(neRecord, "m_IpAddress")
                               : FieldText(neRecord, "m_UniqueAddress");
+    // An NE given as "address/length" carries the length in "m_IpAddress";
+    // its address alone is in "m_UniqueAddress" (set by name processing).
+    if (address != nullptr && strchr(address, '/') != nullptr &&
+        FieldText(neRecord, "m_UniqueAddress") != nullptr) {
+      address = FieldText(neRecord, "m_UniqueAddress");
+    }
     if (address != nullptr && DIPv6IsIpValid(address, 2) == E_KBTrue) {
       genXPLTrace("-- DIPv6ProcessEndNode() ipv6-only node\n", 4);
       // The short form is kept here and the record gets copies: `address`

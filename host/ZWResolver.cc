@@ -1,8 +1,8 @@
 #include "host/ZWResolver.h"
 
 #include <arpa/inet.h>
-#include <strings.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +13,12 @@
 namespace {
 
 std::mutex g_OverlayMutex;
+
+std::string Lower(const std::string& text) {
+  std::string out = text;
+  for (char& c : out) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return out;
+}
 std::shared_ptr<const ZWNamesOverlay> g_Overlay;
 
 std::shared_ptr<const ZWNamesOverlay> CurrentOverlay() {
@@ -193,9 +199,21 @@ std::shared_ptr<ZWNamesOverlay> ZWNamesOverlay::FromText(const std::string& text
     }
     std::string name;
     while (words >> name) e.names.push_back(name);
-    if (!e.names.empty()) overlay->m_Entries.push_back(std::move(e));
+    if (e.names.empty()) continue;
+    size_t index = overlay->m_Entries.size();
+    for (const std::string& n : e.names) {
+      std::vector<size_t>& entries = overlay->m_ByName[Lower(n)];
+      if (entries.empty() || entries.back() != index) entries.push_back(index);
+    }
+    overlay->m_ByAddress.emplace(AddressKey(e.family, e.bytes), index);
+    overlay->m_Entries.push_back(std::move(e));
   }
   return overlay;
+}
+
+std::string ZWNamesOverlay::AddressKey(int family, const void* address) {
+  return std::string(1, static_cast<char>(family)) +
+         std::string(static_cast<const char*>(address), family == AF_INET ? 4 : 16);
 }
 
 std::shared_ptr<ZWNamesOverlay> ZWNamesOverlay::FromFile(const std::string& path, std::string* error) {
@@ -211,29 +229,26 @@ std::shared_ptr<ZWNamesOverlay> ZWNamesOverlay::FromFile(const std::string& path
 
 std::vector<std::string> ZWNamesOverlay::Addresses(const std::string& name, int family) const {
   std::vector<std::string> out;
-  std::vector<const Entry*> seen;
-  for (const Entry& e : m_Entries) {
+  auto found = m_ByName.find(Lower(name));
+  if (found == m_ByName.end()) return out;
+  std::vector<std::string> seen;  // address keys already listed
+  for (size_t index : found->second) {
+    const Entry& e = m_Entries[index];
     if (family != AF_UNSPEC && e.family != family) continue;
-    bool named = false;
-    for (const std::string& n : e.names) named = named || strcasecmp(n.c_str(), name.c_str()) == 0;
-    if (!named) continue;
+    std::string key = AddressKey(e.family, e.bytes);
     bool dup = false;
-    for (const Entry* s : seen) {
-      dup = dup || (s->family == e.family && memcmp(s->bytes, e.bytes, 16) == 0);
-    }
+    for (const std::string& k : seen) dup = dup || k == key;
     if (dup) continue;
-    seen.push_back(&e);
+    seen.push_back(key);
     out.push_back(e.text);
   }
   return out;
 }
 
 std::string ZWNamesOverlay::NameOf(int family, const void* address) const {
-  size_t len = family == AF_INET ? 4 : 16;
-  for (const Entry& e : m_Entries) {
-    if (e.family == family && memcmp(e.bytes, address, len) == 0) return e.names.front();
-  }
-  return "";
+  if (family != AF_INET && family != AF_INET6) return "";
+  auto found = m_ByAddress.find(AddressKey(family, address));
+  return found != m_ByAddress.end() ? m_Entries[found->second].names.front() : "";
 }
 
 void ZWSetNamesOverlay(std::shared_ptr<const ZWNamesOverlay> overlay) {

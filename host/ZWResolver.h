@@ -17,6 +17,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // getaddrinfo, with duplicate addresses removed. Same results and error
@@ -54,7 +55,12 @@ class ZWNamesOverlay {
     std::string text;
     std::vector<std::string> names;
   };
+  static std::string AddressKey(int family, const void* address);
   std::vector<Entry> m_Entries;
+  // Lower-case name -> entries naming it, in file order.
+  std::unordered_map<std::string, std::vector<size_t>> m_ByName;
+  // Address key -> first entry holding it.
+  std::unordered_map<std::string, size_t> m_ByAddress;
 };
 
 // Installs (or with null removes) the overlay. Call before worker threads

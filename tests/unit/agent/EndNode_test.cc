@@ -148,6 +148,20 @@ TEST_F(EndNodeTest, IpAddressFieldComesFirst) {
   EXPECT_EQ(FieldText(ne, "m_IpAddress"), "2001:db8:1:2:0:0:0:5");
 }
 
+TEST_F(EndNodeTest, AddressGivenWithLengthIsDescribed) {
+  // As name processing leaves an NE given as "address/length".
+  CKelRecord ne;
+  ne.KRAddOrSetValue("m_IpAddress", "2001:db8:1:2::5/64");
+  ne.KRAddOrSetValue("m_UniqueAddress", "2001:db8:1:2::5");
+  ne.KRAddOrSetValue("m_PrefixLength", 64);
+  agent_->DIPv6ProcessEndNode(&ne);
+  EXPECT_EQ(FieldText(ne, "m_IpAddress"), "2001:db8:1:2::5/64");
+  EXPECT_EQ(FieldText(ne, "m_DnsName"), "v6host.lab");
+  EXPECT_EQ(FieldText(ne, "m_PrefixAddress"), "2001:db8:1:2::");
+  EXPECT_EQ(FieldText(ne, "m_PrefixName"), "lab-net");
+  EXPECT_EQ(CapabilityNames(ne), Names{"isIPv6OnlyNode"});
+}
+
 TEST_F(EndNodeTest, Ipv4NodeGetsOnlyItsCapability) {
   CKelRecord ne;
   ne.KRAddOrSetValue("m_UniqueAddress", "198.51.100.10");
