@@ -176,7 +176,12 @@ TEST(RunnerTest, DemoLabReplayed) {
   EXPECT_EQ(ws1["record"]["m_UniqueAddress"], "2001:db8:210::10");
   EXPECT_EQ(ws1["record"]["m_PrefixLength"], 64);
   EXPECT_EQ(ws1["record"]["m_SnmpAccessIP"], "203.0.113.10");
-  EXPECT_EQ(ws1["record"]["m_Capabilities"][0], "isIPv6Host");
+  EXPECT_EQ(ws1["record"]["m_Capabilities"], Json::parse(R"(["isIPv6Host","isIPv6OnlyNode"])"));
+  // Described as an IPv6-only end node although it was given with a length.
+  EXPECT_EQ(ws1["record"]["m_DnsName"], "ws1.lab.example");
+  EXPECT_EQ(ws1["record"]["m_AddressScope"], 3);
+  EXPECT_EQ(ws1["record"]["m_PrefixAddress"], "2001:db8:210::");
+  EXPECT_EQ(ws1["record"]["m_PrefixName"], "office-lan");
   EXPECT_EQ(ws1["record"]["m_Description"], "ws1 IPv6 workstation");
   EXPECT_EQ(ws1["localNeighbours"], Json::array());
   const Json& v4gw = NeByInput(report, "v4gw.lab.example");
