@@ -41,48 +41,30 @@ using configtest::CompareTree;
 const char kLab2[] = "2001:0DB8:0002:0000:0000:0000:0000:0000";
 const char kTwo[] = "2001:0DB8:0000:0000:0000:0000:0000:0002";
 
-struct FailureCase {
-  const char* what;
-  size_t size;  // allocation to refuse
-};
-
-const FailureCase kFailures[] = {
-    {"list", sizeof(CKelTreeList)},
-    {"wrapper", sizeof(CKelPointer)},
-};
-
-TEST(AllocFailureTest, PrefixLineIsSkippedAndReported) {
-  for (const FailureCase& c : kFailures) {
-    ScopedConfigDirs dirs;
-    const std::string path = dirs.WritePrefixNames("2001:db8:1::/48 Lab\n2001:db8:2::/48 Two\n");
-    CDiscoIPv6Agent agent;
-    ASSERT_EQ(agent.DIPv6RemovePfxNameList(), 1);
-    KelErrorCapture errors;
-    g_FailSize = c.size;
-    EXPECT_EQ(agent.DIPv6BuildPfxNameList(path.c_str()), 1) << "case: " << c.what;
-    g_FailSize = 0;
-    EXPECT_EQ(CompareTree(agent.DIPv6PfxDataList(), {{kLab2, "Two"}}), "") << "case: " << c.what;
-    ASSERT_EQ(errors.Reports().size(), 1u) << "case: " << c.what;
-    EXPECT_EQ(errors.Reports()[0].code, -220553) << "case: " << c.what;
-    EXPECT_EQ(errors.Reports()[0].source, "PrefixNameList.cc") << "case: " << c.what;
-    EXPECT_FALSE(errors.Reports()[0].hasMessage) << "case: " << c.what;
-  }
-}
-
-TEST(AllocFailureTest, HistoryLineIsSkippedAndReported) {
-  for (const FailureCase& c : kFailures) {
-    ScopedConfigDirs dirs;
-    const std::string path = dirs.WriteHostHistory("2001:db8::1\n2001:db8::2\n");
-    CDiscoIPv6Agent agent;
-    ASSERT_EQ(agent.DIPv6RemoveHistoryIpList(), 1);
-    KelErrorCapture errors;
-    g_FailSize = c.size;
-    EXPECT_EQ(agent.DIPv6BuildHistoryIpList(path.c_str()), 1) << "case: " << c.what;
-    g_FailSize = 0;
-    EXPECT_EQ(CompareTree(agent.DIPv6IpDataList(), {{kTwo, kTwo}}), "") << "case: " << c.what;
-    ASSERT_EQ(errors.Reports().size(), 1u) << "case: " << c.what;
-    EXPECT_EQ(errors.Reports()[0].code, -220553) << "case: " << c.what;
-    EXPECT_EQ(errors.Reports()[0].source, "HostHistoryList.cc") << "case: " << c.what;
+TEST(AllocFailureTest, LineIsSkippedAndReportedAndLoadingGoesOn) {
+  for (size_t size : {sizeof(CKelTreeList), sizeof(CKelPointer)}) {
+    for (bool prefixes : {true, false}) {
+      SCOPED_TRACE(std::string(prefixes ? "prefixes" : "history") + ", size " + std::to_string(size));
+      ScopedConfigDirs dirs;
+      const std::string path =
+          prefixes ? dirs.WritePrefixNames("2001:db8:1::/48 Lab\n2001:db8:2::/48 Two\n")
+                   : dirs.WriteHostHistory("2001:db8::1\n2001:db8::2\n");
+      CDiscoIPv6Agent agent;
+      ASSERT_EQ(prefixes ? agent.DIPv6RemovePfxNameList() : agent.DIPv6RemoveHistoryIpList(), 1);
+      KelErrorCapture errors;
+      g_FailSize = size;
+      EXPECT_EQ(prefixes ? agent.DIPv6BuildPfxNameList(path.c_str())
+                         : agent.DIPv6BuildHistoryIpList(path.c_str()),
+                1);
+      g_FailSize = 0;
+      EXPECT_EQ(prefixes ? CompareTree(agent.DIPv6PfxDataList(), {{kLab2, "Two"}})
+                         : CompareTree(agent.DIPv6IpDataList(), {{kTwo, kTwo}}),
+                "");
+      ASSERT_EQ(errors.Reports().size(), 1u);
+      EXPECT_EQ(errors.Reports()[0].code, -220553);
+      EXPECT_EQ(errors.Reports()[0].source, prefixes ? "PrefixNameList.cc" : "HostHistoryList.cc");
+      EXPECT_FALSE(errors.Reports()[0].hasMessage);
+    }
   }
 }
 

@@ -16,14 +16,10 @@
 namespace {
 
 using configtest::CompareTree;
+using configtest::InOrder;
 
 const char kLab[] = "2001:0DB8:0001:0000:0000:0000:0000:0000";
 const char kHost[] = "2001:0DB8:0001:0000:0000:0000:0000:0005";
-
-void WriteFileAt(const std::string& path, const std::string& contents) {
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  std::ofstream(path, std::ios::binary) << contents;
-}
 
 void WriteAll(const ScopedConfigDirs& dirs) {
   dirs.WriteConfig("# automatic discovery of remote neighbours\nAutoDiscovery 0\n");
@@ -31,71 +27,80 @@ void WriteAll(const ScopedConfigDirs& dirs) {
   dirs.WriteHostHistory("# hosts\n2001:db8:1::5\n");
 }
 
-TEST(ConfigLoadTest, ConstructorLoadsAllThreeFilesFromTheConfiguredFolders) {
+TEST(ConfigLoadTest, AgentLoadsAllThreeFilesAndTheDestructorReleasesThem) {
   ScopedConfigDirs dirs;
   WriteAll(dirs);
   KelErrorCapture errors;
-  CDiscoIPv6Agent agent;
-  EXPECT_EQ(agent.DIPv6AutoDiscovery(), 0);
-  EXPECT_EQ(CompareTree(agent.DIPv6PfxDataList(), {{kLab, "Lab"}}), "");
-  EXPECT_EQ(CompareTree(agent.DIPv6IpDataList(), {{kHost, kHost}}), "");
-  EXPECT_TRUE(errors.Reports().empty());
-}
-
-TEST(ConfigLoadTest, FilesUnderTheWrongFolderAreNotRead) {
-  ScopedConfigDirs dirs;
-  // Configuration and prefix files under the variable-data folder, the
-  // history under the configuration folder: none of them is looked at.
-  WriteFileAt(dirs.Var() + "/conf/tovra/IPv6.conf", "AutoDiscovery 0\n");
-  WriteFileAt(dirs.Var() + "/conf/tovra/IPv6Prefix.conf", "2001:db8:1::/48 Lab\n");
-  WriteFileAt(dirs.Etc() + "/databases/tovra/IPv6hosts.qar", "2001:db8:1::5\n");
-  CDiscoIPv6Agent agent;
-  EXPECT_EQ(agent.DIPv6AutoDiscovery(), 1);
-  EXPECT_EQ(agent.DIPv6PfxDataList(), nullptr);
-  EXPECT_EQ(agent.DIPv6IpDataList(), nullptr);
-}
-
-TEST(ConfigLoadTest, LoadersRunInOrderOnTheExpectedPaths) {
-  ScopedConfigDirs dirs;
-  WriteAll(dirs);
-  const std::string prefixPath = dirs.Etc() + "/conf/tovra/IPv6Prefix.conf";
-  const std::string historyPath = dirs.Var() + "/databases/tovra/IPv6hosts.qar";
-  const std::string configPath = dirs.Etc() + "/conf/tovra/IPv6.conf";
   KelTraceCapture trace(4);
-  { CDiscoIPv6Agent agent; }
-  const std::string text = trace.Text();
-  const size_t prefix = text.find("ENTER : CDiscoIPv6Agent::DIPv6BuildPfxNameList(" + prefixPath + ")");
-  const size_t history =
-      text.find("ENTER : CDiscoIPv6Agent::DIPv6BuildHistoryIpList(" + historyPath + ")");
-  const size_t config = text.find("ENTER : CDiscoIPv6Agent::DIPv6LoadConfig(" + configPath + ")");
-  const size_t removePrefix = text.find("ENTER : CDiscoIPv6Agent::DIPv6RemovePfxNameList()");
-  const size_t removeHistory = text.find("CDiscoIPv6Agent::DIPv6RemoveHistoryIpList()");
-  ASSERT_NE(prefix, std::string::npos) << text;
-  ASSERT_NE(history, std::string::npos) << text;
-  ASSERT_NE(config, std::string::npos) << text;
-  ASSERT_NE(removePrefix, std::string::npos) << text;
-  ASSERT_NE(removeHistory, std::string::npos) << text;
-  EXPECT_LT(prefix, history);
-  EXPECT_LT(history, config);
-  EXPECT_LT(config, removePrefix);
-  EXPECT_LT(removePrefix, removeHistory);
-  EXPECT_FALSE(trace.Contains("cannot open")) << text;
-}
-
-TEST(ConfigLoadTest, FactoryAgentLoadsTheFilesAndIsDeletedThroughTheBase) {
-  ScopedConfigDirs dirs;
-  WriteAll(dirs);
-  std::unique_ptr<CDiscoAgent> base(DAInstantiate());
-  ASSERT_NE(base, nullptr);
+  std::unique_ptr<CDiscoAgent> base(DAInstantiate());  // as the engine makes it
   auto* agent = dynamic_cast<CDiscoIPv6Agent*>(base.get());
   ASSERT_NE(agent, nullptr);
   EXPECT_EQ(agent->DIPv6AutoDiscovery(), 0);
   EXPECT_EQ(CompareTree(agent->DIPv6PfxDataList(), {{kLab, "Lab"}}), "");
   EXPECT_EQ(CompareTree(agent->DIPv6IpDataList(), {{kHost, kHost}}), "");
-  KelTraceCapture trace(4);
   base.reset();  // the virtual destructor releases both lists (leaks show under the sanitizer)
-  EXPECT_TRUE(trace.Contains("LEAVE : CDiscoIPv6Agent::DIPv6RemovePfxNameList()")) << trace.Text();
-  EXPECT_TRUE(trace.Contains("CDiscoIPv6Agent::DIPv6RemoveHistoryIpList()")) << trace.Text();
+  // Level 4 traces each loader's entry, decisions and exit, in this order.
+  EXPECT_EQ(InOrder(trace.Text(),
+                    {"\nENTER : CDiscoIPv6Agent::DIPv6BuildPfxNameList(" + dirs.Etc() +
+                         "/conf/tovra/IPv6Prefix.conf)\n",
+                     "-- DIPv6BuildPfxNameList() adding Lab[" + std::string(kLab) + "]\n",
+                     "LEAVE : CDiscoIPv6Agent::DIPv6BuildPfxNameList()\n",
+                     "\nENTER : CDiscoIPv6Agent::DIPv6BuildHistoryIpList(" + dirs.Var() +
+                         "/databases/tovra/IPv6hosts.qar)\n",
+                     "-- DIPv6BuildHistoryIpList() adding[" + std::string(kHost) + "]\n",
+                     "LEAVE : CDiscoIPv6Agent::DIPv6BuildHistoryIpList()\n",
+                     "\nENTER : CDiscoIPv6Agent::DIPv6LoadConfig(" + dirs.Etc() + "/conf/tovra/IPv6.conf)\n",
+                     "-- DIPv6LoadConfig() set AutoDiscovery FALSE\n",
+                     "LEAVE : CDiscoIPv6Agent::DIPv6LoadConfig()\n",
+                     "\nENTER : CDiscoIPv6Agent::DIPv6RemovePfxNameList()\n",
+                     "LEAVE : CDiscoIPv6Agent::DIPv6RemovePfxNameList()\n",
+                     "CDiscoIPv6Agent::DIPv6RemoveHistoryIpList()\n"}),
+            "");
+  EXPECT_FALSE(trace.Contains("cannot open")) << trace.Text();
+  EXPECT_TRUE(errors.Reports().empty());
+}
+
+TEST(ConfigLoadTest, MissingFilesAreTracedAtLevelTwoAndLeaveTheDefaults) {
+  ScopedConfigDirs dirs;
+  // Files under the wrong folder are not looked at.
+  for (const std::string& path : {dirs.Var() + "/conf/tovra/IPv6.conf",
+                                  dirs.Var() + "/conf/tovra/IPv6Prefix.conf",
+                                  dirs.Etc() + "/databases/tovra/IPv6hosts.qar"}) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path) << "AutoDiscovery 0\n2001:db8:1::/48 Lab\n2001:db8:1::5\n";
+  }
+  KelErrorCapture errors;
+  {
+    KelTraceCapture trace(1);
+    CDiscoIPv6Agent agent;
+    EXPECT_EQ(trace.Text(), "");
+  }
+  KelTraceCapture trace(2);
+  CDiscoIPv6Agent agent;
+  EXPECT_EQ(agent.DIPv6AutoDiscovery(), 1);
+  EXPECT_EQ(agent.DIPv6PfxDataList(), nullptr);
+  EXPECT_EQ(agent.DIPv6IpDataList(), nullptr);
+  for (const std::string& line :
+       {"-- DIPv6BuildPfxNameList() cannot open " + dirs.Etc() + "/conf/tovra/IPv6Prefix.conf\n",
+        "-- DIPv6BuildHistoryIpList() cannot open " + dirs.Var() + "/databases/tovra/IPv6hosts.qar\n",
+        "-- DIPv6LoadConfig() cannot open " + dirs.Etc() + "/conf/tovra/IPv6.conf\n"}) {
+    EXPECT_EQ(trace.Count(line), 1) << line << trace.Text();
+  }
+  EXPECT_FALSE(trace.Contains("ENTER : ")) << trace.Text();  // level-4 lines stay out
+  EXPECT_FALSE(trace.Contains("set AutoDiscovery")) << trace.Text();
+
+  // A null file name counts as unreadable, and a switch turned off goes back on.
+  EXPECT_EQ(agent.DIPv6LoadConfig(dirs.WriteConfig("AutoDiscovery 0\n").c_str()), 1);
+  ASSERT_EQ(agent.DIPv6AutoDiscovery(), 0);
+  trace.Clear();
+  EXPECT_EQ(agent.DIPv6LoadConfig(nullptr), 1);
+  EXPECT_EQ(agent.DIPv6BuildPfxNameList(nullptr), 1);
+  EXPECT_EQ(agent.DIPv6BuildHistoryIpList(nullptr), 1);
+  EXPECT_EQ(agent.DIPv6AutoDiscovery(), 1);
+  EXPECT_EQ(agent.DIPv6PfxDataList(), nullptr);
+  EXPECT_EQ(agent.DIPv6IpDataList(), nullptr);
+  EXPECT_TRUE(trace.Contains("-- DIPv6LoadConfig() cannot open")) << trace.Text();
+  EXPECT_TRUE(errors.Reports().empty());
 }
 
 }  // namespace

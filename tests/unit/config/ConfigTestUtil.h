@@ -2,6 +2,7 @@
 #ifndef TESTS_UNIT_CONFIG_CONFIGTESTUTIL_H_
 #define TESTS_UNIT_CONFIG_CONFIGTESTUTIL_H_
 
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,25 +14,27 @@ namespace configtest {
 
 using Entries = std::vector<std::pair<std::string, std::string>>;  // key, text
 
+inline std::string Padded(std::string head, size_t width, char pad) {
+  head.resize(width, pad);
+  return head;
+}
+
 // The texts carried by the wrappers of `tree`, in its order; empty for null.
 inline std::vector<std::string> TreeTexts(const CKelTreeList* tree) {
   std::vector<std::string> texts;
   const CKelDoubleList* list = tree != nullptr ? tree->KTLIterator() : nullptr;
-  if (list == nullptr) return texts;
-  for (CKelListable* e = list->KDLHead(); e != nullptr; e = list->KDLGetNext(e)) {
+  for (CKelListable* e = list ? list->KDLHead() : nullptr; e != nullptr; e = list->KDLGetNext(e)) {
     const char* text = static_cast<const char*>(static_cast<CKelPointer*>(e)->KPData());
     texts.push_back(text != nullptr ? text : "<null>");
   }
   return texts;
 }
 
-// Empty when `tree` holds exactly `expected` (each key with its text and
-// nothing else); otherwise a description of the first difference. A tree
-// that holds nothing must be null.
+// Empty when `tree` holds exactly `expected` (a tree of nothing must be
+// null); otherwise the first difference.
 inline std::string CompareTree(const CKelTreeList* tree, const Entries& expected) {
   if (expected.empty()) {
-    return tree == nullptr ? "" : "expected a null list, got " + std::to_string(tree->KTLCount()) +
-                                      " entries";
+    return tree == nullptr ? "" : "expected null, got " + std::to_string(tree->KTLCount()) + " entries";
   }
   if (tree == nullptr) return "expected entries, got a null list";
   if (tree->KTLCount() != static_cast<int>(expected.size())) {
@@ -40,11 +43,20 @@ inline std::string CompareTree(const CKelTreeList* tree, const Entries& expected
   }
   for (const auto& [key, text] : expected) {
     CKelPointer* wrapper = tree->KTLGet(key.c_str());
-    if (wrapper == nullptr) return "no entry for key " + key;
-    const char* data = static_cast<const char*>(wrapper->KPData());
-    if (data == nullptr || text != data) {
-      return "key " + key + ": expected [" + text + "], got [" + (data ? data : "<null>") + "]";
-    }
+    const char* data = wrapper ? static_cast<const char*>(wrapper->KPData()) : nullptr;
+    if (data == nullptr || text != data) return "key " + key + ": expected [" + text + "]";
+  }
+  return "";
+}
+
+// Empty when every one of `parts` occurs in `text`, each after the one
+// before; otherwise the first part missing or out of order.
+inline std::string InOrder(const std::string& text, std::initializer_list<std::string> parts) {
+  size_t at = 0;
+  for (const std::string& part : parts) {
+    at = text.find(part, at);
+    if (at == std::string::npos) return "missing or out of order: [" + part + "] in\n" + text;
+    at += part.size();
   }
   return "";
 }

@@ -9,16 +9,17 @@
 
 namespace {
 
-TEST(NeInputTest, AcceptsAddressesWithLengthsAndNodeNames) {
-  for (const char* ne : {"192.0.2.1", "192.0.2.1/0", "192.0.2.1/32", "2001:db8::1",
-                         "2001:DB8:0:0:0:0:0:1/128", "fe80::1/64", "::ffff:192.0.2.1",
-                         "r1", "r1.lab.example", "edge-2_b.lab.example", "a1.example."}) {
-    EXPECT_EQ(DECheckNe(ne), "") << ne;
-  }
-}
-
-TEST(NeInputTest, RefusesWithAReason) {
+TEST(NeInputTest, AcceptsAddressesAndNodeNamesAndRefusesTheRestWithAReason) {
   const std::vector<std::pair<std::string, std::string>> cases = {
+      {"192.0.2.1/0", ""},
+      {"192.0.2.1/32", ""},
+      {"2001:DB8:0:0:0:0:0:1/128", ""},
+      {"fe80::1/64", ""},
+      {"::ffff:192.0.2.1", ""},
+      {"r1", ""},
+      {"edge-2_b.lab.example", ""},
+      {"a1.example.", ""},
+      {std::string(253, 'a'), ""},
       {"", "empty NE"},
       {"2001:db8::1/", "prefix length '' is not a number from 0 to 128"},
       {"2001:db8::1/+64", "prefix length '+64' is not a number from 0 to 128"},
@@ -33,7 +34,6 @@ TEST(NeInputTest, RefusesWithAReason) {
       {std::string(254, 'a'), "not an address or a node name"},
   };
   for (const auto& [ne, reason] : cases) EXPECT_EQ(DECheckNe(ne), reason) << "'" << ne << "'";
-  EXPECT_EQ(DECheckNe(std::string(253, 'a')), "");
 }
 
 TEST(NeInputTest, AddressesGoToIpAddressAndNamesToName) {
@@ -57,17 +57,6 @@ TEST(NeInputTest, NeFileLinesCommentsAndBlanks) {
   std::string error;
   ASSERT_TRUE(DEReadNeFile(path, &nes, &error)) << error;
   EXPECT_EQ(nes, (std::vector<std::string>{"first", "192.0.2.1", "r1", "::1"}));
-}
-
-TEST(NeInputTest, NeFileErrorsNameTheFileAndLine) {
-  TempDir dir;
-  std::vector<std::string> nes;
-  std::string error;
-  std::string path = dir.WriteFile("nes", "192.0.2.1\nr1 r2\n");
-  EXPECT_FALSE(DEReadNeFile(path, &nes, &error));
-  EXPECT_EQ(error, path + ":2: NE 'r1 r2': not an address or a node name");
-  EXPECT_FALSE(DEReadNeFile(dir.Path(), &nes, &error));
-  EXPECT_EQ(error.rfind("cannot read NE file '" + dir.Path() + "': ", 0), 0u) << error;
 }
 
 }  // namespace

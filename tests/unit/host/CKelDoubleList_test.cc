@@ -22,116 +22,83 @@ std::vector<int> Tags(const CKelDoubleList& list) {
   return tags;
 }
 
+// Every test must leave as many counting elements alive as it found.
 class CKelDoubleListTest : public ::testing::Test {
  protected:
-  void SetUp() override { m_AliveBefore = CountingListable::Alive(); }
   void TearDown() override { EXPECT_EQ(CountingListable::Alive(), m_AliveBefore) << "elements leaked or lost"; }
-  int m_AliveBefore = 0;
+  int m_AliveBefore = CountingListable::Alive();
 };
 
-TEST_F(CKelDoubleListTest, EmptyList) {
+TEST_F(CKelDoubleListTest, OrderRefusalsAndRemoval) {
   CKelDoubleList list;
+  CountingListable stranger(9);
   EXPECT_EQ(list.KDLHead(), nullptr);
   EXPECT_EQ(list.KDLTail(), nullptr);
-  EXPECT_EQ(list.KDLLength(), 0);
-  CountingListable stranger(1);
   EXPECT_EQ(list.KDLGetNext(&stranger), nullptr);
   EXPECT_EQ(list.KDLGetNext(nullptr), nullptr);
-  EXPECT_FALSE(list.KDLContains(&stranger));
   EXPECT_FALSE(list.KDLContains(nullptr));
-}
-
-TEST_F(CKelDoubleListTest, KeepsOrderAndWalksToTheEnd) {
-  CKelDoubleList list;
-  for (int i = 1; i <= 5; ++i) EXPECT_EQ(list.KDLAddToListEnd(new CountingListable(i)), 1);
-  EXPECT_EQ(list.KDLLength(), 5);
-  EXPECT_EQ(Tags(list), (std::vector<int>{1, 2, 3, 4, 5}));
-  EXPECT_EQ(static_cast<CountingListable*>(list.KDLHead())->Tag(), 1);
-  EXPECT_EQ(static_cast<CountingListable*>(list.KDLTail())->Tag(), 5);
-  EXPECT_EQ(list.KDLGetNext(list.KDLTail()), nullptr);
-  CountingListable stranger(9);
-  EXPECT_EQ(list.KDLGetNext(&stranger), nullptr);
-}
-
-TEST_F(CKelDoubleListTest, RefusedElementsStayWithTheCaller) {
-  CKelDoubleList list;
   EXPECT_EQ(list.KDLAddToListEnd(nullptr), KEL_ERR_NULL_ARG);
-  auto* e = new CountingListable(1);
-  ASSERT_EQ(list.KDLAddToListEnd(e), 1);
-  EXPECT_EQ(list.KDLAddToListEnd(e), KEL_ERR_DUPLICATE);
-  EXPECT_EQ(list.KDLLength(), 1);  // held once; deleted once by the list
-}
+  std::vector<CountingListable*> e;
+  for (int i = 1; i <= 4; ++i) {
+    e.push_back(new CountingListable(i));
+    EXPECT_EQ(list.KDLAddToListEnd(e.back()), 1);
+  }
+  EXPECT_EQ(list.KDLAddToListEnd(e[0]), KEL_ERR_DUPLICATE);  // held once, deleted once
+  EXPECT_EQ(list.KDLLength(), 4);
+  EXPECT_EQ(Tags(list), (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(list.KDLTail(), e[3]);
+  EXPECT_EQ(list.KDLGetNext(e[3]), nullptr);
+  EXPECT_EQ(list.KDLGetNext(&stranger), nullptr);
 
-TEST_F(CKelDoubleListTest, RemoveGivesTheElementBack) {
-  CKelDoubleList list;
-  auto* a = new CountingListable(1);
-  auto* b = new CountingListable(2);
-  auto* c = new CountingListable(3);
-  list.KDLAddToListEnd(a);
-  list.KDLAddToListEnd(b);
-  list.KDLAddToListEnd(c);
-  EXPECT_EQ(list.KDLRemove(b), 1);
-  EXPECT_EQ(list.KDLRemove(b), KEL_ERR_NOT_FOUND);
+  EXPECT_EQ(list.KDLRemove(e[1]), 1);
+  EXPECT_EQ(list.KDLRemove(e[1]), KEL_ERR_NOT_FOUND);
   EXPECT_EQ(list.KDLRemove(nullptr), KEL_ERR_NOT_FOUND);
-  EXPECT_EQ(Tags(list), (std::vector<int>{1, 3}));
-  EXPECT_EQ(list.KDLGetNext(a), c);
-  EXPECT_EQ(list.KDLGetNext(b), nullptr);
-  EXPECT_FALSE(list.KDLContains(b));
-  delete b;  // ours again
-  // A removed element can be added again, at the end.
-  EXPECT_EQ(list.KDLRemove(a), 1);
-  EXPECT_EQ(list.KDLAddToListEnd(a), 1);
-  EXPECT_EQ(Tags(list), (std::vector<int>{3, 1}));
+  EXPECT_EQ(list.KDLGetNext(e[0]), e[2]);
+  EXPECT_EQ(list.KDLGetNext(e[1]), nullptr);
+  EXPECT_FALSE(list.KDLContains(e[1]));
+  delete e[1];  // ours again
+  EXPECT_EQ(list.KDLRemove(e[0]), 1);
+  EXPECT_EQ(list.KDLAddToListEnd(e[0]), 1);  // added again, at the end
+  EXPECT_EQ(Tags(list), (std::vector<int>{3, 4, 1}));
+  list.KDLDeleteAll();
+  EXPECT_EQ(list.KDLLength(), 0);
+  EXPECT_EQ(CountingListable::Alive(), m_AliveBefore + 1);  // only the stranger
 }
 
 TEST_F(CKelDoubleListTest, DeletingTheListDeletesItsElements) {
-  int before = CountingListable::Alive();
   auto* list = new CKelDoubleList();
   for (int i = 0; i < 10; ++i) list->KDLAddToListEnd(new CountingListable(i));
-  EXPECT_EQ(CountingListable::Alive(), before + 10);
+  EXPECT_EQ(CountingListable::Alive(), m_AliveBefore + 10);
   delete list;
-  EXPECT_EQ(CountingListable::Alive(), before);
-
-  CKelDoubleList other;
-  other.KDLAddToListEnd(new CountingListable(1));
-  other.KDLDeleteAll();
-  EXPECT_EQ(other.KDLLength(), 0);
-  EXPECT_EQ(CountingListable::Alive(), before);
 }
 
 TEST_F(CKelDoubleListTest, SetHeadNullForgetsWithoutDeleting) {
   std::vector<std::unique_ptr<CountingListable>> owned;
-  for (int i = 0; i < 3; ++i) owned.push_back(std::make_unique<CountingListable>(i));
   auto* borrowed = new CKelDoubleList();
-  for (auto& e : owned) borrowed->KDLAddToListEnd(e.get());
+  for (int i = 0; i < 3; ++i) {
+    owned.push_back(std::make_unique<CountingListable>(i));
+    borrowed->KDLAddToListEnd(owned.back().get());
+  }
   CountingListable other(7);
-  int alive = CountingListable::Alive();
   EXPECT_EQ(borrowed->KDLSetHead(&other), KEL_ERR_WRONG_TYPE);
   EXPECT_EQ(borrowed->KDLLength(), 3);
   EXPECT_EQ(borrowed->KDLSetHead(nullptr), 1);
   EXPECT_EQ(borrowed->KDLLength(), 0);
   EXPECT_EQ(borrowed->KDLHead(), nullptr);
   EXPECT_FALSE(borrowed->KDLContains(owned[0].get()));
-  delete borrowed;
-  EXPECT_EQ(CountingListable::Alive(), alive);  // nothing deleted
+  delete borrowed;  // must delete nothing (ASan: double free otherwise)
+  EXPECT_EQ(CountingListable::Alive(), m_AliveBefore + 4);
 }
 
 TEST_F(CKelDoubleListTest, GetNextComparesOnlySoDeletedElementsAreSafe) {
-  // The pattern of callers that delete each element's data while walking a
-  // list that merely borrows it.
+  // Callers delete each element while walking a list that borrows it.
   CKelDoubleList list;
-  std::vector<CountingListable*> elements;
-  for (int i = 0; i < 4; ++i) {
-    elements.push_back(new CountingListable(i));
-    list.KDLAddToListEnd(elements.back());
-  }
+  for (int i = 0; i < 4; ++i) list.KDLAddToListEnd(new CountingListable(i));
   int walked = 0;
-  CKelListable* e = list.KDLHead();
-  while (e != nullptr) {
+  for (CKelListable* e = list.KDLHead(); e != nullptr; ++walked) {
     CKelListable* current = e;
     delete current;
     e = list.KDLGetNext(current);
-    ++walked;
   }
   EXPECT_EQ(walked, 4);
   list.KDLSetHead(nullptr);
@@ -140,40 +107,29 @@ TEST_F(CKelDoubleListTest, GetNextComparesOnlySoDeletedElementsAreSafe) {
 TEST_F(CKelDoubleListTest, CopyIsDeepAndIndependent) {
   auto original = std::make_unique<CKelDoubleList>();
   for (int i = 1; i <= 3; ++i) original->KDLAddToListEnd(new CountingListable(i));
-  int alive = CountingListable::Alive();
+  auto* record = new CKelRecord();
+  record->KRAddOrSetValue("m_Name", "router1");
+  original->KDLAddToListEnd(record);
+  static int data = 0;
+  original->KDLAddToListEnd(new CKelPointer(&data));
+
   CKelDoubleList copy(*original);
-  EXPECT_EQ(CountingListable::Alive(), alive + 3);
-  EXPECT_EQ(Tags(copy), (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(CountingListable::Alive(), m_AliveBefore + 6);
+  ASSERT_EQ(copy.KDLLength(), 5);
   for (CKelListable* e = copy.KDLHead(); e != nullptr; e = copy.KDLGetNext(e)) {
     EXPECT_FALSE(original->KDLContains(e));
   }
+  auto* copiedRecord = static_cast<CKelRecord*>(copy.KDLGetNext(copy.KDLGetNext(copy.KDLGetNext(copy.KDLHead()))));
+  copiedRecord->KRAddOrSetValue("m_Name", "changed");
+  EXPECT_STREQ(record->KRValueOf("m_Name")->KAString(), "router1");
+  EXPECT_EQ(static_cast<CKelPointer*>(copy.KDLTail())->KPData(), &data);  // same data, new wrapper
   CKelListable* removed = copy.KDLHead();
   copy.KDLRemove(removed);
   delete removed;
-  EXPECT_EQ(original->KDLLength(), 3);
+  EXPECT_EQ(original->KDLLength(), 5);
   original.reset();
-  EXPECT_EQ(Tags(copy), (std::vector<int>{2, 3}));
-}
-
-TEST_F(CKelDoubleListTest, CopyOfRecordsIsDeep) {
-  CKelDoubleList original;
-  auto* record = new CKelRecord();
-  record->KRAddOrSetValue("m_Name", "router1");
-  original.KDLAddToListEnd(record);
-  static int data = 0;
-  original.KDLAddToListEnd(new CKelPointer(&data));
-
-  CKelDoubleList copy(original);
-  ASSERT_EQ(copy.KDLLength(), 2);
-  auto* copied = static_cast<CKelRecord*>(copy.KDLHead());
-  ASSERT_NE(copied, record);
-  copied->KRAddOrSetValue("m_Name", "changed");
-  EXPECT_STREQ(record->KRValueOf("m_Name")->KAString(), "router1");
-  // A copied pointer wrapper wraps the same data.
-  auto* wrapper = static_cast<CKelPointer*>(copy.KDLGetNext(copied));
-  ASSERT_NE(wrapper, nullptr);
-  EXPECT_EQ(wrapper->KPData(), &data);
-  EXPECT_NE(wrapper, original.KDLTail());
+  EXPECT_EQ(static_cast<CountingListable*>(copy.KDLHead())->Tag(), 2);
+  EXPECT_STREQ(copiedRecord->KRValueOf("m_Name")->KAString(), "changed");
 }
 
 TEST_F(CKelDoubleListTest, LongListsWalkInLinearTime) {

@@ -12,10 +12,7 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// True when `f` finishes within `ms`.
-bool FinishesWithin(std::future<void>& f, int ms) {
-  return f.wait_for(milliseconds(ms)) == std::future_status::ready;
-}
+bool FinishesWithin(std::future<void>& f, int ms) { return f.wait_for(milliseconds(ms)) == std::future_status::ready; }
 
 TEST(CKelRWLockTest, WritersExcludeEachOther) {
   CKelRWLock lock;
@@ -37,15 +34,11 @@ TEST(CKelRWLockTest, WritersExcludeEachOther) {
 TEST(CKelRWLockTest, ReadersShareAndKeepWritersOut) {
   CKelRWLock lock;
   ASSERT_EQ(lock.KRWLReaderLock(), 0);
-
-  // A second reader gets in while the first holds the lock.
   auto reader = std::async(std::launch::async, [&] {
     lock.KRWLReaderLock();
     lock.KRWLUnLock();
   });
   EXPECT_TRUE(FinishesWithin(reader, 2000));
-
-  // A writer waits until the reader leaves.
   auto writer = std::async(std::launch::async, [&] {
     lock.KRWLWriterLock();
     lock.KRWLUnLock();
@@ -55,7 +48,7 @@ TEST(CKelRWLockTest, ReadersShareAndKeepWritersOut) {
   EXPECT_TRUE(FinishesWithin(writer, 2000));
 }
 
-TEST(CKelThreadTest, StartRunsWorkOnceAndJoinWaits) {
+TEST(CKelThreadTest, StartRunsWorkOnceJoinWaitsDestructorJoins) {
   CKelThread thread;
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
@@ -64,43 +57,35 @@ TEST(CKelThreadTest, StartRunsWorkOnceAndJoinWaits) {
     released.wait();
     ++runs;
   }), 1);
-  // Already running: refused, the second work never runs.
-  EXPECT_EQ(thread.KTStart([&] { runs += 100; }), 0);
+  EXPECT_EQ(thread.KTStart([&] { runs += 100; }), 0);  // already running: refused
   release.set_value();
   thread.KTJoin();
   EXPECT_EQ(runs, 1);
-  // Joined: it can run again; an empty work is refused.
-  EXPECT_EQ(thread.KTStart(std::function<void()>()), 0);
-  EXPECT_EQ(thread.KTStart([&] { ++runs; }), 1);
+  EXPECT_EQ(thread.KTStart(std::function<void()>()), 0);  // empty work refused
+  EXPECT_EQ(thread.KTStart([&] { ++runs; }), 1);         // joined: can run again
   thread.KTJoin();
   EXPECT_EQ(runs, 2);
   thread.KTJoin();  // nothing to join: returns at once
-}
-
-TEST(CKelThreadTest, DestructorJoinsStartedWork) {
-  std::atomic<bool> finished{false};
   {
-    CKelThread thread;
-    thread.KTStart([&] {
+    CKelThread scoped;
+    scoped.KTStart([&] {
       std::this_thread::sleep_for(milliseconds(50));
-      finished = true;
+      ++runs;
     });
   }
-  EXPECT_TRUE(finished);
+  EXPECT_EQ(runs, 3);
 }
 
-TEST(CKelThreadTest, WaitReturnsOnlyAfterBroadcastAndWakesEveryWaiter) {
+TEST(CKelThreadTest, WaitReleasesTheMutexAndReturnsOnlyAfterBroadcastToEveryWaiter) {
   CKelThread thread;
   bool flag = false;  // guarded by the thread's mutex
-  std::atomic<int> waiting{0};
-  std::atomic<int> woken{0};
+  std::atomic<int> waiting{0}, woken{0};
   std::vector<std::thread> waiters;
   for (int i = 0; i < 3; ++i) {
     waiters.emplace_back([&] {
       thread.KTLock();
       ++waiting;
-      // One wait, as the agent's gate does: it must not return early.
-      if (!flag) thread.KTConditionWaitNoLock();
+      if (!flag) thread.KTConditionWaitNoLock();  // one wait, as the start-up gate does
       EXPECT_TRUE(flag);
       thread.KTUnLock();
       ++woken;
@@ -109,27 +94,7 @@ TEST(CKelThreadTest, WaitReturnsOnlyAfterBroadcastAndWakesEveryWaiter) {
   while (waiting < 3) std::this_thread::yield();
   std::this_thread::sleep_for(milliseconds(50));
   EXPECT_EQ(woken, 0);
-
-  thread.KTLock();
-  flag = true;
-  thread.KTConditionBroadcast();
-  thread.KTUnLock();
-  for (auto& t : waiters) t.join();
-  EXPECT_EQ(woken, 3);
-}
-
-TEST(CKelThreadTest, WaitReleasesTheMutexWhileAsleep) {
-  CKelThread thread;
-  bool flag = false;
-  std::atomic<bool> asleep{false};
-  std::thread waiter([&] {
-    thread.KTLock();
-    asleep = true;
-    while (!flag) thread.KTConditionWaitNoLock();
-    thread.KTUnLock();
-  });
-  while (!asleep) std::this_thread::yield();
-  // Taking the mutex here would hang if the waiter kept it.
+  // Taking the mutex would hang if a waiter kept it.
   auto locker = std::async(std::launch::async, [&] {
     thread.KTLock();
     flag = true;
@@ -137,7 +102,8 @@ TEST(CKelThreadTest, WaitReleasesTheMutexWhileAsleep) {
     thread.KTUnLock();
   });
   EXPECT_TRUE(FinishesWithin(locker, 2000));
-  waiter.join();
+  for (auto& t : waiters) t.join();
+  EXPECT_EQ(woken, 3);
 }
 
 }  // namespace

@@ -15,6 +15,9 @@ namespace {
 
 using Row = FakeRequester::Row;
 
+// An attribute's integer, or 0 when none was found (no row here holds 0).
+long long IntOr0(const CKelAtom* value) { return value != nullptr ? value->KAInt() : 0; }
+
 class AccessorsTest : public ::testing::Test {
  protected:
   // An address table: 2001:db8::1 and fe80::1 on interface 1, fe80::1 on
@@ -59,7 +62,7 @@ TEST_F(AccessorsTest, InterfaceAttributeByIndex) {
   }
 }
 
-TEST_F(AccessorsTest, InterfaceAttributeFailures) {
+TEST_F(AccessorsTest, MissingColumnsAndNullArguments) {
   CKelAtom index(1);
   KelErrorCapture errors;
   KelTraceCapture trace(4);
@@ -74,46 +77,63 @@ TEST_F(AccessorsTest, InterfaceAttributeFailures) {
   EXPECT_EQ(errors.Count(-220439, " Mediation Data or ifIndex Atom null so return"), 2);
   EXPECT_EQ(trace.Count("CDiscoIPv6Agent::DIPv6GetIfAttr() LEAVE\n"), 2);
   EXPECT_FALSE(trace.Contains("LEAVE : "));
-}
 
-TEST_F(AccessorsTest, AddressAttributeByRow) {
-  StoreAddressTable();
-  struct Case {
-    uint32_t ifIndex;
-    const char* address;
-    long long expected;  // 0: not found
-  } cases[] = {{1, "2001:db8::1", 1},
-               {1, "fe80::1", 2},
-               {2, "fe80::1", 3},
-               {3, "fe80::1", 0},
-               {1, "2001:db8::2", 0}};
-  for (const Case& c : cases) {
-    CKelASN1Address index(AddrIndex(c.ifIndex, c.address));
-    CKelAtom* value = agent_.DIPv6GetAddrAttr(&med_, &index, "ipv6AddrType");
-    if (c.expected == 0) {
-      EXPECT_EQ(value, nullptr) << c.ifIndex << " " << c.address;
-    } else {
-      ASSERT_NE(value, nullptr) << c.ifIndex << " " << c.address;
-      EXPECT_EQ(value->KAInt(), c.expected) << c.ifIndex << " " << c.address;
-    }
-  }
-}
-
-TEST_F(AccessorsTest, AddressAttributeFailures) {
-  CKelASN1Address index(AddrIndex(1, "2001:db8::1"));
-  KelErrorCapture errors;
-  KelTraceCapture trace(4);
-  EXPECT_EQ(agent_.DIPv6GetAddrAttr(&med_, &index, "ipv6AddrStatus"), nullptr);
+  CKelASN1Address address(AddrIndex(1, "2001:db8::1"));
+  trace.Clear();
+  EXPECT_EQ(agent_.DIPv6GetAddrAttr(&med_, &address, "ipv6AddrStatus"), nullptr);
   EXPECT_EQ(errors.Count(-220439, "Address attribute in Mediation Data null so returns"), 1);
   EXPECT_TRUE(
       trace.Contains("\nENTER : CDiscoIPv6Agent::DIPv6GetAddrAttr(---ipv6AddrStatus---)\n"));
   EXPECT_TRUE(trace.Contains("LEAVE : CDiscoIPv6Agent::DIPv6GetAddrAttr(---ipv6AddrStatus---)\n"));
 
   trace.Clear();
-  EXPECT_EQ(agent_.DIPv6GetAddrAttr(nullptr, &index, "ipv6AddrStatus"), nullptr);
+  EXPECT_EQ(agent_.DIPv6GetAddrAttr(nullptr, &address, "ipv6AddrStatus"), nullptr);
   EXPECT_EQ(agent_.DIPv6GetAddrAttr(&med_, nullptr, "ipv6AddrStatus"), nullptr);
   EXPECT_EQ(errors.Count(-220439, " Mediation Data or Address ASN null so return"), 2);
   EXPECT_FALSE(trace.Contains("LEAVE"));
+
+  std::string prefix = "20:01:0D:B8:00:01:00:00:00:00:00:00:00:00:00:00";
+  trace.Clear();
+  errors.Clear();  // a missing prefix column is no error
+
+  EXPECT_EQ(agent_.DIPv6GetPfxAttr(&med_, 1, &prefix[0], 48, "ipv6AddrPrefixOnLinkFlag"), nullptr);
+  EXPECT_TRUE(errors.Reports().empty());
+  EXPECT_TRUE(trace.Contains("\nLEAVE : CDiscoIPv6Agent::DIPv6GetPfxAttr()\n"));
+
+  trace.Clear();
+  EXPECT_EQ(agent_.DIPv6GetPfxAttr(nullptr, 1, &prefix[0], 48, "x"), nullptr);
+  EXPECT_EQ(agent_.DIPv6GetPfxAttr(&med_, 1, nullptr, 48, "x"), nullptr);
+  EXPECT_EQ(errors.Count(-220439, " mediation data or prefix address ASN null so returning"), 2);
+  EXPECT_TRUE(trace.Contains("\nENTER : CDiscoIPv6Agent::DIPv6GetPfxAttr()\n"));
+  EXPECT_FALSE(trace.Contains("LEAVE"));
+}
+
+TEST_F(AccessorsTest, AddressAttributeAndAnycastFlagByRow) {
+  StoreAddressTable();
+  struct Case {
+    uint32_t ifIndex;
+    const char* address;
+    long long type;  // 0: not found
+    __boolean anycast;
+  } cases[] = {{1, "2001:db8::1", 1, E_KBFalse},
+               {1, "fe80::1", 2, E_KBTrue},
+               {2, "fe80::1", 3, E_KBFalse},
+               {3, "fe80::1", 0, E_KBFalse},
+               {1, "2001:db8::2", 0, E_KBFalse},
+               {9, "2001:db8::9", 0, E_KBFalse}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.ifIndex) + " " + c.address);
+    KelErrorCapture errors;
+    KelTraceCapture trace(4);
+    CKelASN1Address index(AddrIndex(c.ifIndex, c.address));
+    EXPECT_EQ(IntOr0(agent_.DIPv6GetAddrAttr(&med_, &index, "ipv6AddrType")), c.type);
+    EXPECT_EQ(agent_.DIPv6IsAnycastAddress(&med_, &index), c.anycast);
+    EXPECT_TRUE(errors.Reports().empty());
+    EXPECT_TRUE(
+        trace.Contains("-- CDiscoIPv6Agent::DIPv6IsAnycastAddress() found ---3--- entries for "
+                       "ipv6AddrAnycastFlag\n"));
+    EXPECT_TRUE(trace.Contains("LEAVE : CDiscoIPv6Agent::DIPv6IsAnycastAddress()\n"));
+  }
 }
 
 TEST_F(AccessorsTest, PrefixAttributeMatchesByteWiseTextOnly) {
@@ -141,14 +161,10 @@ TEST_F(AccessorsTest, PrefixAttributeMatchesByteWiseTextOnly) {
   for (const Case& c : cases) {
     KelErrorCapture errors;
     std::string prefix = c.prefix;
-    CKelAtom* value =
-        agent_.DIPv6GetPfxAttr(&med_, c.ifIndex, &prefix[0], c.length, "ipv6AddrPrefixOnLinkFlag");
-    if (c.expected == 0) {
-      EXPECT_EQ(value, nullptr) << c.label;
-    } else {
-      ASSERT_NE(value, nullptr) << c.label;
-      EXPECT_EQ(value->KAInt(), c.expected) << c.label;
-    }
+    EXPECT_EQ(IntOr0(agent_.DIPv6GetPfxAttr(&med_, c.ifIndex, &prefix[0], c.length,
+                                            "ipv6AddrPrefixOnLinkFlag")),
+              c.expected)
+        << c.label;
     EXPECT_TRUE(errors.Reports().empty()) << c.label;
   }
 }
@@ -164,66 +180,21 @@ TEST_F(AccessorsTest, PrefixAttributeSkipsRowsWhosePrefixCannotBeWritten) {
                FakeRequester::IntRow(PrefixIndex(1, "2001:db8:1::", 48), 1)});
   std::string prefix = "20:01:0D:B8:00:01:00:00:00:00:00:00:00:00:00:00";
   KelErrorCapture errors;
-  CKelAtom* value = agent_.DIPv6GetPfxAttr(&med_, 1, &prefix[0], 48, "ipv6AddrPrefixOnLinkFlag");
-  ASSERT_NE(value, nullptr);
-  EXPECT_EQ(value->KAInt(), 1);
+  EXPECT_EQ(IntOr0(agent_.DIPv6GetPfxAttr(&med_, 1, &prefix[0], 48, "ipv6AddrPrefixOnLinkFlag")), 1);
   EXPECT_EQ(errors.Count(-220439, "prefix is null"), 2);
 }
 
-TEST_F(AccessorsTest, PrefixAttributeFailures) {
-  std::string prefix = "20:01:0D:B8:00:01:00:00:00:00:00:00:00:00:00:00";
+TEST_F(AccessorsTest, AnycastWithoutColumnOrWithBadRows) {
+  CKelASN1Address bare(AddrIndex(1, "2001:db8::1"));
   KelErrorCapture errors;
   KelTraceCapture trace(4);
-  // A missing column is no error here.
-  EXPECT_EQ(agent_.DIPv6GetPfxAttr(&med_, 1, &prefix[0], 48, "ipv6AddrPrefixOnLinkFlag"), nullptr);
-  EXPECT_TRUE(errors.Reports().empty());
-  EXPECT_TRUE(trace.Contains("\nLEAVE : CDiscoIPv6Agent::DIPv6GetPfxAttr()\n"));
-
-  trace.Clear();
-  EXPECT_EQ(agent_.DIPv6GetPfxAttr(nullptr, 1, &prefix[0], 48, "x"), nullptr);
-  EXPECT_EQ(agent_.DIPv6GetPfxAttr(&med_, 1, nullptr, 48, "x"), nullptr);
-  EXPECT_EQ(errors.Count(-220439, " mediation data or prefix address ASN null so returning"), 2);
-  EXPECT_TRUE(trace.Contains("\nENTER : CDiscoIPv6Agent::DIPv6GetPfxAttr()\n"));
-  EXPECT_FALSE(trace.Contains("LEAVE"));
-}
-
-TEST_F(AccessorsTest, AnycastFlagOfAnAddressRow) {
-  StoreAddressTable();
-  struct Case {
-    uint32_t ifIndex;
-    const char* address;
-    __boolean expected;
-  } cases[] = {{1, "2001:db8::1", E_KBFalse},
-               {1, "fe80::1", E_KBTrue},
-               {2, "fe80::1", E_KBFalse},
-               {9, "2001:db8::9", E_KBFalse}};
-  for (const Case& c : cases) {
-    KelErrorCapture errors;
-    KelTraceCapture trace(4);
-    CKelASN1Address index(AddrIndex(c.ifIndex, c.address));
-    EXPECT_EQ(agent_.DIPv6IsAnycastAddress(&med_, &index), c.expected)
-        << c.ifIndex << " " << c.address;
-    EXPECT_TRUE(errors.Reports().empty());
-    EXPECT_TRUE(
-        trace.Contains("-- CDiscoIPv6Agent::DIPv6IsAnycastAddress() found ---3--- entries for "
-                       "ipv6AddrAnycastFlag\n"));
-    EXPECT_TRUE(trace.Contains("LEAVE : CDiscoIPv6Agent::DIPv6IsAnycastAddress()\n"));
-  }
-}
-
-TEST_F(AccessorsTest, AnycastWithoutColumnReportsOnEveryCall) {
-  CKelASN1Address index(AddrIndex(1, "2001:db8::1"));
-  KelErrorCapture errors;
-  KelTraceCapture trace(4);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(agent_.DIPv6IsAnycastAddress(&med_, &index), E_KBFalse);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(agent_.DIPv6IsAnycastAddress(&med_, &bare), E_KBFalse);
   EXPECT_EQ(errors.Count(-220439, "no anycast flag so return"), 3);
   EXPECT_EQ(trace.Count("CDiscoIPv6Agent::DIPv6IsAnycastAddress() LEAVE\n"), 3);
 
-  EXPECT_EQ(agent_.DIPv6IsAnycastAddress(nullptr, &index), E_KBFalse);
+  EXPECT_EQ(agent_.DIPv6IsAnycastAddress(nullptr, &bare), E_KBFalse);
   EXPECT_EQ(errors.Count(-220439, "no Mediation Data so return"), 1);
-}
 
-TEST_F(AccessorsTest, AnycastSkipsBadRows) {
   // Rows without index or value are reported and passed over; a text "1"
   // is not the TruthValue true.
   StoreColumnAfterUnindexedRow(
@@ -232,15 +203,14 @@ TEST_F(AccessorsTest, AnycastSkipsBadRows) {
        Row{AddrIndex(1, "2001:db8::1"), nullptr},
        FakeRequester::TextRow(AddrIndex(1, "2001:db8::1"), "1"),
        FakeRequester::IntRow(AddrIndex(1, "2001:db8::1"), 1)});
-  CKelASN1Address index(AddrIndex(1, "2001:db8::1"));
-  KelErrorCapture errors;
-  EXPECT_EQ(agent_.DIPv6IsAnycastAddress(&med_, &index), E_KBTrue);
+  errors.Clear();
+  EXPECT_EQ(agent_.DIPv6IsAnycastAddress(&med_, &bare), E_KBTrue);
   EXPECT_EQ(errors.Count(-220552), 2);
 
   CDiscoMediationData textOnly;
   StoreColumn(&textOnly, "ipv6AddrAnycastFlag",
               {FakeRequester::TextRow(AddrIndex(1, "2001:db8::1"), "1")});
-  EXPECT_EQ(agent_.DIPv6IsAnycastAddress(&textOnly, &index), E_KBFalse);
+  EXPECT_EQ(agent_.DIPv6IsAnycastAddress(&textOnly, &bare), E_KBFalse);
 }
 
 }  // namespace

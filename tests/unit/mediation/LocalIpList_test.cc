@@ -59,7 +59,7 @@ TEST_F(LocalIpListTest, OneKeyPerAddressWhateverTheInterface) {
   EXPECT_EQ(agent_.DIPv6RemoveLocalIpList(&med_), 1);  // nothing left to remove
 }
 
-TEST_F(LocalIpListTest, WithoutAddressColumnNothingIsStored) {
+TEST_F(LocalIpListTest, NoAddressColumnOnlyBadRowsOrNoDataLeaveNoList) {
   KelErrorCapture errors;
   EXPECT_EQ(agent_.DIPv6BuildLocalIpList(&med_), -220439);
   EXPECT_EQ(errors.Count(-220439, " ipv6AddrTable empty"), 1);
@@ -67,6 +67,17 @@ TEST_F(LocalIpListTest, WithoutAddressColumnNothingIsStored) {
   EXPECT_EQ(errors.Reports().size(), 2u);
   EXPECT_EQ(med_.DMDGetDataPtr("m_IpDataList"), nullptr);
   EXPECT_EQ(agent_.DIPv6RemoveLocalIpList(&med_), 1);
+
+  StoreColumn(&med_, "ipv6AddrPfxLength", {FakeRequester::IntRow({1, 2, 3}, 64)});
+  errors.Clear();
+  EXPECT_EQ(agent_.DIPv6BuildLocalIpList(&med_), -220439);
+  EXPECT_EQ(errors.Count(-220439, "local IP list empty"), 1);
+  EXPECT_EQ(med_.DMDGetDataPtr("m_IpDataList"), nullptr);
+
+  errors.Clear();
+  EXPECT_EQ(agent_.DIPv6BuildLocalIpList(nullptr), -220439);
+  EXPECT_EQ(agent_.DIPv6RemoveLocalIpList(nullptr), -220439);
+  EXPECT_EQ(errors.Count(-220439, " no mediation data so returning"), 2);
 }
 
 TEST_F(LocalIpListTest, BadRowsAreReportedAndPassedOver) {
@@ -88,14 +99,6 @@ TEST_F(LocalIpListTest, BadRowsAreReportedAndPassedOver) {
   EXPECT_EQ(agent_.DIPv6RemoveLocalIpList(&med_), 1);
 }
 
-TEST_F(LocalIpListTest, OnlyBadRowsLeaveNoList) {
-  StoreColumn(&med_, "ipv6AddrPfxLength", {FakeRequester::IntRow({1, 2, 3}, 64)});
-  KelErrorCapture errors;
-  EXPECT_EQ(agent_.DIPv6BuildLocalIpList(&med_), -220439);
-  EXPECT_EQ(errors.Count(-220439, "local IP list empty"), 1);
-  EXPECT_EQ(med_.DMDGetDataPtr("m_IpDataList"), nullptr);
-}
-
 TEST_F(LocalIpListTest, SecondBuildWithoutRemovalKeepsTheFirstList) {
   StoreColumn(&med_, "ipv6AddrPfxLength", {FakeRequester::IntRow(AddrIndex(1, "2001:db8::1"), 64)});
   ASSERT_EQ(agent_.DIPv6BuildLocalIpList(&med_), 1);
@@ -105,13 +108,6 @@ TEST_F(LocalIpListTest, SecondBuildWithoutRemovalKeepsTheFirstList) {
   EXPECT_EQ(errors.Count(KEL_ERR_DUPLICATE), 1);
   EXPECT_EQ(med_.DMDGetDataPtr("m_IpDataList"), first);  // the refused list is freed
   EXPECT_EQ(agent_.DIPv6RemoveLocalIpList(&med_), 1);
-}
-
-TEST_F(LocalIpListTest, NullMediationData) {
-  KelErrorCapture errors;
-  EXPECT_EQ(agent_.DIPv6BuildLocalIpList(nullptr), -220439);
-  EXPECT_EQ(agent_.DIPv6RemoveLocalIpList(nullptr), -220439);
-  EXPECT_EQ(errors.Count(-220439, " no mediation data so returning"), 2);
 }
 
 TEST_F(LocalIpListTest, ManyAddressesBuildAndRemoveCleanly) {

@@ -55,35 +55,14 @@ class CapabilitiesTest : public ::testing::Test {
     record_.KRAddOrSetValue("m_UniqueAddress", kNe);
   }
 
-  static void Script(FakeRequester* fake, const char* object, const Scalar& s) {
-    switch (s.answer) {
-      case kNone:
-        break;
-      case kNoValue:
-        fake->SetGetNoValue(kNe, object);
-        break;
-      case kText:
-        fake->SetGet(kNe, object, "1");
-        break;
-      case kValue:
-        fake->SetGet(kNe, object, s.value);
-        break;
-    }
-  }
-  static void Store(CDiscoMediationData* med, const char* key, const Scalar& s) {
-    switch (s.answer) {
-      case kNone:
-        break;
-      case kNoValue:
-        StoreScalarNoValue(med, key);
-        break;
-      case kText:
-        StoreScalarText(med, key, "1");
-        break;
-      case kValue:
-        StoreScalar(med, key, s.value);
-        break;
-    }
+  // Scripts `s` as a live answer (fake) or a stored reply (med).
+  static void Put(FakeRequester* fake, CDiscoMediationData* med, const char* key, const Scalar& s) {
+    if (fake != nullptr && s.answer == kNoValue) fake->SetGetNoValue(kNe, key);
+    if (fake != nullptr && s.answer == kText) fake->SetGet(kNe, key, "1");
+    if (fake != nullptr && s.answer == kValue) fake->SetGet(kNe, key, s.value);
+    if (med != nullptr && s.answer == kNoValue) StoreScalarNoValue(med, key);
+    if (med != nullptr && s.answer == kText) StoreScalarText(med, key, "1");
+    if (med != nullptr && s.answer == kValue) StoreScalar(med, key, s.value);
   }
 
   ScopedConfigDirs dirs_;
@@ -92,46 +71,36 @@ class CapabilitiesTest : public ::testing::Test {
   CKelRecord record_;
 };
 
-TEST_F(CapabilitiesTest, NamesByIndex) {
-  const Names expected = {"isUnknownNode", "isIPv6Router", "isIPv6Host", "isIPv6Node",
-                          "isIPv4Router",  "isIPv4Host",   "isIPv4Node"};
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(ipv6Capability[i], expected[i]) << i;
-}
-
-TEST_F(CapabilitiesTest, StoredRepliesGiveTheIndex) {
+TEST_F(CapabilitiesTest, StoredRepliesAndLiveAnswersGiveTheIndex) {
+  EXPECT_EQ(Names(ipv6Capability, ipv6Capability + 7),
+            (Names{"isUnknownNode", "isIPv6Router", "isIPv6Host", "isIPv6Node", "isIPv4Router",
+                   "isIPv4Host", "isIPv4Node"}));
   for (const ForwardingCase& c : kForwardingCases) {
+    SCOPED_TRACE(c.label);
     CDiscoMediationData med;
-    Store(&med, "ipv6Forwarding", c.v6);
-    Store(&med, "ipForwarding", c.v4);
+    Put(nullptr, &med, "ipv6Forwarding", c.v6);
+    Put(nullptr, &med, "ipForwarding", c.v4);
     KelTraceCapture trace(4);
-    EXPECT_EQ(agent_.DIPv6GetIpForwarding(&med, nullptr), c.index) << c.label;
+    EXPECT_EQ(agent_.DIPv6GetIpForwarding(&med, nullptr), c.index);
     EXPECT_TRUE(trace.Contains("\nENTER : CDiscoIPv6Agent::DIPv6GetIpForwarding()\n"));
     EXPECT_TRUE(trace.Contains("LEAVE : CDiscoIPv6Agent::DIPv6GetIpForwarding(" +
-                               std::to_string(c.index) + ")\n"))
-        << c.label;
+                               std::to_string(c.index) + ")\n"));
 
     CKelRecord ne;
-    EXPECT_EQ(agent_.DIPv6SetOrAddCapability(&med, &ne), c.index) << c.label;
-    EXPECT_EQ(CapabilityNames(ne), Names{ipv6Capability[c.index]}) << c.label;
+    EXPECT_EQ(agent_.DIPv6SetOrAddCapability(&med, &ne), c.index);
+    EXPECT_EQ(CapabilityNames(ne), Names{ipv6Capability[c.index]});
     EXPECT_TRUE(trace.Contains(std::string("LEAVE : CDiscoIPv6Agent::DIPv6SetOrAddCapability(") +
-                               ipv6Capability[c.index] + ")\n"))
-        << c.label;
-  }
-  KelErrorCapture errors;
-  EXPECT_EQ(agent_.DIPv6GetIpForwarding(nullptr, nullptr), 0);
-  EXPECT_EQ(errors.Count(-220552), 1);
-}
+                               ipv6Capability[c.index] + ")\n"));
 
-TEST_F(CapabilitiesTest, LiveAnswersGiveTheIndexAndAskForIpv4OnlyWhenNeeded) {
-  for (const ForwardingCase& c : kForwardingCases) {
+    // Live: ipForwarding is asked for only when ipv6Forwarding is silent.
     FakeRequester fake;
-    Script(&fake, "ipv6Forwarding", c.v6);
-    Script(&fake, "ipForwarding", c.v4);
+    Put(&fake, nullptr, "ipv6Forwarding", c.v6);
+    Put(&fake, nullptr, "ipForwarding", c.v4);
     agent_.m_Requester = &fake;
-    KelTraceCapture trace(4);
-    EXPECT_EQ(agent_.DIPv6GetIpForwarding(&record_), c.index) << c.label;
+    trace.Clear();
+    EXPECT_EQ(agent_.DIPv6GetIpForwarding(&record_), c.index);
     std::vector<FakeRequester::Request> asked = fake.Requests();
-    ASSERT_EQ(asked.size(), c.v6.answer == kNone ? 2u : 1u) << c.label;
+    ASSERT_EQ(asked.size(), c.v6.answer == kNone ? 2u : 1u);
     EXPECT_EQ(asked[0].object, "ipv6Forwarding");
     if (asked.size() == 2) {
       EXPECT_EQ(asked[1].object, "ipForwarding");
@@ -143,25 +112,20 @@ TEST_F(CapabilitiesTest, LiveAnswersGiveTheIndexAndAskForIpv4OnlyWhenNeeded) {
     }
     EXPECT_TRUE(trace.Contains("\nENTER : CDiscoIPv6Agent::DIPv6IpForwarding()\n"));
     EXPECT_TRUE(trace.Contains("LEAVE : CDiscoIPv6Agent::DIPv6IpForwarding(" +
-                               std::to_string(c.index) + ")\n"))
-        << c.label;
+                               std::to_string(c.index) + ")\n"));
 
-    CKelRecord ne;
-    ne.KRAddOrSetValue("m_UniqueAddress", kNe);
-    EXPECT_EQ(agent_.DIPv6SetOrAddCapability(&ne), c.index) << c.label;
-    EXPECT_EQ(CapabilityNames(ne), Names{ipv6Capability[c.index]}) << c.label;
+    CKelRecord live;
+    live.KRAddOrSetValue("m_UniqueAddress", kNe);
+    EXPECT_EQ(agent_.DIPv6SetOrAddCapability(&live), c.index);
+    EXPECT_EQ(CapabilityNames(live), Names{ipv6Capability[c.index]});
     EXPECT_TRUE(trace.Contains(std::string("LEAVE : CDiscoIPv6Agent::DIPv6SetOrAddCapability(") +
-                               ipv6Capability[c.index] + " )\n"))
-        << c.label;
+                               ipv6Capability[c.index] + " )\n"));
   }
-  agent_.m_Requester = &fake_;
-}
-
-TEST_F(CapabilitiesTest, LiveFormWithoutRequesterAnswersUnknown) {
-  agent_.m_Requester = nullptr;
   KelErrorCapture errors;
+  EXPECT_EQ(agent_.DIPv6GetIpForwarding(nullptr, nullptr), 0);
+  agent_.m_Requester = nullptr;  // without requester: unknown
   EXPECT_EQ(agent_.DIPv6GetIpForwarding(&record_), 0);
-  EXPECT_EQ(errors.Count(-220552), 1);
+  EXPECT_EQ(errors.Count(-220552), 2);
 }
 
 TEST_F(CapabilitiesTest, FirstNameCreatesTheListLaterOnesAppend) {
@@ -187,7 +151,7 @@ TEST_F(CapabilitiesTest, FirstNameCreatesTheListLaterOnesAppend) {
       "LEAVE : CDiscoIPv6Agent::DIPv6SetOrAddCapability(CKelRecord *, CKelAtom *)\n"));
 }
 
-TEST_F(CapabilitiesTest, IndexOutsideTheTableAppendsNothing) {
+TEST_F(CapabilitiesTest, OutOfRangeIndexOrNullRecordOrAtomChangesNothing) {
   for (int bad : {7, -1, 100}) {
     KelTraceCapture trace(4);
     EXPECT_EQ(agent_.DIPv6SetOrAddCapability(&record_, bad), bad);
@@ -195,10 +159,6 @@ TEST_F(CapabilitiesTest, IndexOutsideTheTableAppendsNothing) {
         trace.Contains("LEAVE : CDiscoIPv6Agent::DIPv6SetOrAddCapability() found invalid ipFwd[" +
                        std::to_string(bad) + "]\n"));
   }
-  EXPECT_EQ(record_.KRValuePairOf("m_Capabilities"), nullptr);
-}
-
-TEST_F(CapabilitiesTest, NullRecordOrAtomChangesNothing) {
   KelErrorCapture errors;
   CKelAtom* atom = new CKelAtom("isIPv4Node");
   agent_.DIPv6SetOrAddCapability(nullptr, atom);  // the atom stays ours
@@ -219,8 +179,7 @@ TEST_F(CapabilitiesTest, FieldThatIsNotAListIsLeftAlone) {
 }
 
 TEST_F(CapabilitiesTest, FieldWithoutValueRefusesTheNewList) {
-  // A present field without value cannot take the new list: the record's
-  // own code is reported and the list (with the name) is dropped.
+  // The record's own code is reported and the list (with the name) dropped.
   ASSERT_EQ(record_.KRAddOrSetValue("m_Capabilities", "x"), 1);
   record_.KRValuePairOf("m_Capabilities")->KVBSetValue(nullptr);
   ASSERT_EQ(record_.KRValueOf("m_Capabilities"), nullptr);

@@ -1,6 +1,5 @@
-// Building blocks of the neighbour-processing tests: MIB tables of a small
-// router written row by row into mediation data, names for its addresses,
-// and the agent with its process layer callable.
+// MIB tables written row by row into mediation data, address names, and the
+// agent with its process layer callable.
 #ifndef TESTS_UNIT_PROCESSING_NBRTESTUTIL_H_
 #define TESTS_UNIT_PROCESSING_NBRTESTUTIL_H_
 
@@ -15,6 +14,11 @@
 #include <vector>
 
 #include "agent/CDiscoIPv6Agent.h"
+#include "gmock/gmock.h"
+#include "gtest/gtest.h"
+#include "host/KelError.h"
+#include "host/KelTrace.h"
+#include "tests/support/TempDir.h"
 #include "host/CDiscoMediationData.h"
 #include "host/CKelPointer.h"
 #include "host/CKelValidAddress.h"
@@ -78,7 +82,6 @@ class Tables {
     Int("ipv6IfOperStatus", i, admin);
     Int("ipv6IfLastChange", i, 7);
   }
-  // An address row in all four ipv6AddrTable columns.
   void Address(uint32_t ifIndex, const char* address, long long pfxLength, long long anycast = 2,
                long long type = 1, long long status = 1) {
     const std::vector<uint32_t> i = AddrIndex(ifIndex, address);
@@ -94,7 +97,6 @@ class Tables {
     Int("ipv6AddrPrefixAdvPreferredLifetime", i, 100);
     Int("ipv6AddrPrefixAdvValidLifetime", i, 200);
   }
-  // A route in the four walked ipv6RouteTable columns.
   void Route(const char* dest, uint32_t length, uint32_t index, long long ifIndex,
              const char* nextHop, long long valid = 1) {
     const std::vector<uint32_t> i = RouteIndex(dest, length, index);
@@ -103,7 +105,6 @@ class Tables {
     Int("ipv6RouteType", i, 4);
     Int("ipv6RouteValid", i, valid);
   }
-  // A neighbour-cache entry in the three walked columns.
   void Cache(uint32_t ifIndex, const char* address, const char* mac, long long state = 1,
              long long valid = 1) {
     const std::vector<uint32_t> i = AddrIndex(ifIndex, address);
@@ -121,12 +122,10 @@ class Tables {
   std::map<std::string, std::vector<Row>> m_Columns;
 };
 
-// Names every address given: "<label>.lab" with the IPv4 address
-// 192.0.2.<n>, so that no lookup of the tests leaves the process. Removed
-// on destruction.
+// Names each address "<label>.lab" with IPv4 address 192.0.2.<n> while alive,
+// so that no lookup leaves the process.
 class ScopedNames {
  public:
-  // Address and label pairs.
   ScopedNames(std::initializer_list<std::pair<std::string, std::string>> names)
       : ScopedNames(std::vector<std::pair<std::string, std::string>>(names)) {}
   explicit ScopedNames(const std::vector<std::pair<std::string, std::string>>& names) {

@@ -2,15 +2,6 @@
 // router its local neighbours with copies of the remote neighbours of
 // their interfaces in the processed data; everything else it built is
 // gone afterwards (the sanitized build checks that nothing leaks).
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "gmock/gmock.h"
-#include "gtest/gtest.h"
-#include "host/KelError.h"
-#include "host/KelTrace.h"
-#include "tests/support/TempDir.h"
 #include "tests/unit/processing/NbrTestUtil.h"
 
 namespace {

@@ -1,14 +1,5 @@
 // Remote neighbours from the routing table: which routes make one, what
 // a record holds, and the two working operations behind it.
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "gmock/gmock.h"
-#include "gtest/gtest.h"
-#include "host/KelError.h"
-#include "host/KelTrace.h"
-#include "tests/support/TempDir.h"
 #include "tests/unit/processing/NbrTestUtil.h"
 
 namespace {
@@ -19,8 +10,6 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 const char kOwn[] = "2001:db8:1::1";
-// Names of every address a route below leads to, so that no lookup leaves
-// the process.
 const std::vector<std::pair<std::string, std::string>> kNames = {
     {"2001:db8:1::fe", "gw1"}, {"2001:db8:1::fd", "gw2"}, {"2001:db8:9::1", "far"},
     {"fec0::9", "site"},       {"::192.0.2.9", "compat"}, {"4000::9", "unknown"},
@@ -62,6 +51,7 @@ TEST_F(RouteNbrsTest, NextHopScopeDecidesAndGivesTheClass) {
     const char* nextHop;
     const char* scopeClass;  // null: not a neighbour
   } cases[] = {{"2001:db8:9::1", "3"}, {"fec0::9", "2"},
+               {kOwn, "3"},  // no own address list: the NE itself is remote too
                {"::192.0.2.9", "0"},   {"4000::9", "3"},
                {"fe80::9", nullptr},   {"::", nullptr},
                {"ff02::9", nullptr},   {"::ffff:192.0.2.9", nullptr}};
@@ -125,17 +115,6 @@ TEST_F(RouteNbrsTest, TwoRoutesViaOneNextHopGiveTwoEqualRecords) {
   nbrtest::DeleteTree(tree);
 }
 
-TEST_F(RouteNbrsTest, WithoutOwnAddressListEveryValidNextHopIsRemote) {
-  tables_.Route("2001:db8:1::1", 128, 1, 2, kOwn);
-  Store(false);
-  CKelTreeList* tree = Routes();
-  EXPECT_THAT(
-      TreeRecordsText(tree, 2),
-      ElementsAre(ElementsAre("m_RemoteNbrIpAddr=2001:db8:1::1", "m_RemoteNbrIpPfxLength=64",
-                              "m_RemoteNbrIpScope=3", "m_RemoteNbrIpDNSName=own.lab")));
-  nbrtest::DeleteTree(tree);
-}
-
 TEST_F(RouteNbrsTest, ARowAddedBetweenTheWalksIsNoNeighbour) {
   tables_.Route("2001:db8:10::", 48, 1, 2, "2001:db8:1::fe");
   // A route that ipv6RouteValid saw and ipv6RouteNextHop did not.
@@ -189,7 +168,7 @@ TEST_F(RouteNbrsTest, AutomaticDiscoveryOffReadsNothing) {
   nbrtest::DeleteTree(tree);
 }
 
-// The validity step alone: what goes into the valid-route tree.
+// The validity step alone: bad next-hop texts are reported, own addresses dropped.
 TEST_F(RouteNbrsTest, ValidRoutesAreTheRemoteOnes) {
   CKelTreeList own(E_KBFalse);  // the NE's addresses: one
   CKelAtom ownAtom("20:01:0D:B8:00:01:00:00:00:00:00:00:00:00:00:01");
@@ -233,44 +212,6 @@ TEST_F(RouteNbrsTest, ValidRoutesAreTheRemoteOnes) {
   nextHops.KTLDeleteWrappers();
   own.KTLDeleteWrappers();
   delete valid;
-}
-
-TEST_F(RouteNbrsTest, TreeOfIntegersFromAColumn) {
-  CKelDoubleList* column =
-      MakeColumn({FakeRequester::IntRow({1, 2}, 10), FakeRequester::IntRow({1, 3}, 20),
-                  FakeRequester::IntRow({1, 2}, 30), FakeRequester::Row{{1, 4}, nullptr}});
-  column->KDLAddToListEnd(RowWithoutIndex(40));
-  struct Case {
-    __boolean multi;
-    std::vector<int> underKey12;
-    int reports;
-  } cases[] = {{E_KBTrue, {10, 30}, 1}, {E_KBFalse, {10}, 2}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.multi);
-    errors_.Clear();
-    CKelTreeList* tree = agent_->DIPv6BuildTreeListFromDoubleList(column, c.multi);
-    ASSERT_NE(tree, nullptr);
-    std::vector<int> values;
-    CKelDoubleList* under = tree->KTLGetMultiple("1.2");
-    for (CKelListable* e = under->KDLHead(); e != nullptr; e = under->KDLGetNext(e)) {
-      values.push_back(static_cast<CKelAtom*>(static_cast<CKelPointer*>(e)->KPData())->KAInt());
-    }
-    under->KDLSetHead(nullptr);
-    delete under;
-    EXPECT_EQ(values, c.underKey12);
-    EXPECT_EQ(static_cast<CKelAtom*>(tree->KTLGet("1.4")->KPData())->KAInt(), 0);
-    EXPECT_EQ(static_cast<int>(errors_.Reports().size()), c.reports);  // no key; duplicate
-    for (CKelListable* e = tree->KTLIterator()->KDLHead(); e != nullptr;
-         e = tree->KTLIterator()->KDLGetNext(e)) {
-      delete static_cast<CKelAtom*>(static_cast<CKelPointer*>(e)->KPData());
-    }
-    tree->KTLDeleteWrappers();
-    delete tree;
-  }
-  CKelDoubleList empty;
-  EXPECT_EQ(agent_->DIPv6BuildTreeListFromDoubleList(&empty, E_KBTrue), nullptr);
-  EXPECT_EQ(agent_->DIPv6BuildTreeListFromDoubleList(nullptr, E_KBTrue), nullptr);
-  delete column;
 }
 
 }  // namespace

@@ -12,33 +12,29 @@ using snmp::EMibSyntax;
 using snmp::EWireType;
 using snmp::WireValue;
 
-WireValue Integer(long long v) {
+WireValue Plain(EWireType type) {
   WireValue w;
-  w.type = EWireType::kInteger;
+  w.type = type;
+  return w;
+}
+WireValue Integer(long long v) {
+  WireValue w = Plain(EWireType::kInteger);
   w.integer = v;
   return w;
 }
 WireValue Unsigned(EWireType type, unsigned long long v) {
-  WireValue w;
-  w.type = type;
+  WireValue w = Plain(type);
   w.number = v;
   return w;
 }
 WireValue Octets(const std::string& s, EWireType type = EWireType::kOctetString) {
-  WireValue w;
-  w.type = type;
+  WireValue w = Plain(type);
   w.octets = s;
   return w;
 }
 WireValue ObjectId(const snmp::Oid& oid) {
-  WireValue w;
-  w.type = EWireType::kObjectId;
+  WireValue w = Plain(EWireType::kObjectId);
   w.oid = oid;
-  return w;
-}
-WireValue Plain(EWireType type) {
-  WireValue w;
-  w.type = type;
   return w;
 }
 

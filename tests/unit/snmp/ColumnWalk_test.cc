@@ -22,20 +22,14 @@ Oid Row(uint32_t i) {
   return oid;
 }
 
-VarBind Bind(const Oid& oid, long long value = 1) {
-  VarBind bind;
-  bind.oid = oid;
-  bind.value.type = EWireType::kInteger;
-  bind.value.integer = value;
-  return bind;
-}
-
-VarBind Exception(const Oid& oid, EWireType type) {
+VarBind Bind(const Oid& oid, long long value = 1, EWireType type = EWireType::kInteger) {
   VarBind bind;
   bind.oid = oid;
   bind.value.type = type;
+  bind.value.integer = value;
   return bind;
 }
+VarBind Exception(const Oid& oid, EWireType type) { return Bind(oid, 0, type); }
 
 PduReply Answer(std::vector<VarBind> binds, long errorStatus = 0) {
   PduReply reply;
@@ -80,122 +74,83 @@ std::vector<std::string> RowTexts(const snmp::WalkResult& result) {
   return rows;
 }
 
-snmp::WalkOptions Bulk(int reps) {
+snmp::WalkOptions Bulk(int reps, int maxRows = 0) {
   snmp::WalkOptions options;
   options.maxRepetitions = reps;
+  if (maxRows > 0) options.maxRows = maxRows;
+  return options;
+}
+snmp::WalkOptions Next() {
+  snmp::WalkOptions options;
+  options.bulk = false;
   return options;
 }
 
 const std::string kCol = snmp::OidText(kColumn);
 
-TEST(ColumnWalkTest, BulkWalkEndsAtTheFirstBindingOutsideTheColumn) {
-  Oid next{1, 3, 6, 1, 2, 1, 55, 1, 5, 1, 3, 1};
-  ScriptedChannel channel({Answer({Bind(Row(1)), Bind(Row(2)), Bind(Row(5))}),
-                           Answer({Bind(Row(7)), Bind(next), Bind(next)})});
-  snmp::WalkResult result = snmp::WalkColumn(&channel, kColumn, Bulk(3));
-  EXPECT_TRUE(result.answered);
-  EXPECT_EQ(result.error, "");
-  EXPECT_EQ(RowTexts(result), (std::vector<std::string>{"1", "2", "5", "7"}));
-  EXPECT_EQ(result.requests, 2);
-  EXPECT_EQ(channel.asked,
-            (std::vector<std::string>{"bulk 3 " + kCol, "bulk 3 " + kCol + ".5"}));
-}
-
-TEST(ColumnWalkTest, GetNextWalkEndsAtEndOfMibViewOrNoSuchName) {
-  ScriptedChannel v2({Answer({Bind(Row(1))}),
-                      Answer({Exception(Row(1), EWireType::kEndOfMibView)})});
-  snmp::WalkOptions next;
-  next.bulk = false;
-  snmp::WalkResult result = snmp::WalkColumn(&v2, kColumn, next);
-  EXPECT_EQ(RowTexts(result), (std::vector<std::string>{"1"}));
-  EXPECT_EQ(result.error, "");
-  EXPECT_EQ(v2.asked, (std::vector<std::string>{"next " + kCol, "next " + kCol + ".1"}));
-
-  ScriptedChannel v1({Answer({Bind(Row(3))}), Answer({Bind(Row(3))}, snmp::kErrNoSuchName)});
-  result = snmp::WalkColumn(&v1, kColumn, next);
-  EXPECT_EQ(RowTexts(result), (std::vector<std::string>{"3"}));
-  EXPECT_EQ(result.error, "");
-}
-
-TEST(ColumnWalkTest, EmptyColumnAndSilentDevice) {
-  ScriptedChannel empty({Answer({Bind({1, 3, 6, 1, 2, 1, 55, 1, 5, 1, 3, 1})})});
-  snmp::WalkResult result = snmp::WalkColumn(&empty, kColumn, Bulk(10));
-  EXPECT_TRUE(result.answered);
-  EXPECT_TRUE(result.rows.empty());
-  EXPECT_EQ(result.error, "");
-
-  ScriptedChannel silent({Silence()});
-  result = snmp::WalkColumn(&silent, kColumn, Bulk(10));
-  EXPECT_FALSE(result.answered);
-  EXPECT_EQ(result.error, "");
-  EXPECT_EQ(result.requests, 1);
-}
-
-TEST(ColumnWalkTest, TooBigHalvesTheRepetitions) {
-  ScriptedChannel channel({Answer({}, snmp::kErrTooBig), Answer({}, snmp::kErrTooBig),
-                           Answer({Bind(Row(1)), Bind(Row(2))}),
-                           Answer({Bind(Row(3)), Exception(Row(3), EWireType::kEndOfMibView)})});
-  snmp::WalkResult result = snmp::WalkColumn(&channel, kColumn, Bulk(10));
-  EXPECT_EQ(RowTexts(result), (std::vector<std::string>{"1", "2", "3"}));
-  EXPECT_EQ(result.error, "");
-  EXPECT_EQ(channel.asked, (std::vector<std::string>{"bulk 10 " + kCol, "bulk 5 " + kCol,
-                                                     "bulk 2 " + kCol, "bulk 2 " + kCol + ".2"}));
-}
-
-TEST(ColumnWalkTest, BrokenRepliesStopTheWalkWithTheRowsSoFar) {
+TEST(ColumnWalkTest, WalksEndCleanlyOrWithTheRowsSoFarAndAReason) {
+  const Oid next{1, 3, 6, 1, 2, 1, 55, 1, 5, 1, 3, 1};
+  PduReply failed;
+  failed.outcome = EPduOutcome::kFailed;
+  failed.detail = "Authentication failure";
+  using Texts = std::vector<std::string>;
   struct Case {
     const char* what;
     std::deque<PduReply> script;
     snmp::WalkOptions options;
-    std::vector<std::string> rows;
+    Texts rows;
     const char* error;
+    bool answered;
+    Texts asked;  // empty: not checked
   } cases[] = {
-      {"OID repeated",
-       {Answer({Bind(Row(1)), Bind(Row(2))}), Answer({Bind(Row(2))})},
-       Bulk(2),
+      {"bulk ends at the first binding outside the column",
+       {Answer({Bind(Row(1)), Bind(Row(2)), Bind(Row(5))}), Answer({Bind(Row(7)), Bind(next), Bind(next)})},
+       Bulk(3), {"1", "2", "5", "7"}, "", true, {"bulk 3 " + kCol, "bulk 3 " + kCol + ".5"}},
+      {"getnext ends at endOfMibView",
+       {Answer({Bind(Row(1))}), Answer({Exception(Row(1), EWireType::kEndOfMibView)})},
+       Next(), {"1"}, "", true, {"next " + kCol, "next " + kCol + ".1"}},
+      {"getnext ends at v1 noSuchName",
+       {Answer({Bind(Row(3))}), Answer({Bind(Row(3))}, snmp::kErrNoSuchName)}, Next(), {"3"}, "",
+       true, {}},
+      {"empty column", {Answer({Bind(next)})}, Bulk(10), {}, "", true, {"bulk 10 " + kCol}},
+      {"silent device", {Silence()}, Bulk(10), {}, "", false, {"bulk 10 " + kCol}},
+      {"tooBig halves the repetitions",
+       {Answer({}, snmp::kErrTooBig), Answer({}, snmp::kErrTooBig),
+        Answer({Bind(Row(1)), Bind(Row(2))}),
+        Answer({Bind(Row(3)), Exception(Row(3), EWireType::kEndOfMibView)})},
+       Bulk(10), {"1", "2", "3"}, "", true,
+       {"bulk 10 " + kCol, "bulk 5 " + kCol, "bulk 2 " + kCol, "bulk 2 " + kCol + ".2"}},
+      {"tooBig at one repetition", {Answer({}, snmp::kErrTooBig), Answer({}, snmp::kErrTooBig)},
+       Bulk(2), {}, "error-status 1 after 0 rows", true, {}},
+      {"OID repeated", {Answer({Bind(Row(1)), Bind(Row(2))}), Answer({Bind(Row(2))})}, Bulk(2),
        {"1", "2"},
-       "OID 1.3.6.1.2.1.55.1.5.1.2.2 does not increase on 1.3.6.1.2.1.55.1.5.1.2.2 after 2 rows"},
-      {"OID going back inside one reply",
-       {Answer({Bind(Row(4)), Bind(Row(3))})},
-       Bulk(2),
-       {"4"},
-       "OID 1.3.6.1.2.1.55.1.5.1.2.3 does not increase on 1.3.6.1.2.1.55.1.5.1.2.4 after 1 row"},
+       "OID 1.3.6.1.2.1.55.1.5.1.2.2 does not increase on 1.3.6.1.2.1.55.1.5.1.2.2 after 2 rows",
+       true, {}},
+      {"OID going back inside one reply", {Answer({Bind(Row(4)), Bind(Row(3))})}, Bulk(2), {"4"},
+       "OID 1.3.6.1.2.1.55.1.5.1.2.3 does not increase on 1.3.6.1.2.1.55.1.5.1.2.4 after 1 row",
+       true, {}},
       {"empty reply", {Answer({Bind(Row(1))}), Answer({})}, Bulk(1), {"1"},
-       "empty response after 1 row"},
+       "empty response after 1 row", true, {}},
       {"silent after the first reply", {Answer({Bind(Row(1))}), Silence()}, Bulk(1), {"1"},
-       "no answer after 1 row"},
-      {"genErr", {Answer({Bind(Row(1))}, 5)}, Bulk(4), {}, "error-status 5 after 0 rows"},
-      {"tooBig at one repetition",
-       {Answer({}, snmp::kErrTooBig), Answer({}, snmp::kErrTooBig)},
-       Bulk(2),
-       {},
-       "error-status 1 after 0 rows"},
+       "no answer after 1 row", true, {}},
+      {"genErr", {Answer({Bind(Row(1))}, 5)}, Bulk(4), {}, "error-status 5 after 0 rows", true, {}},
+      {"failed request", {failed}, Bulk(4), {},
+       "request failed (Authentication failure) after 0 rows", false, {}},
+      {"row limit", {Answer({Bind(Row(1)), Bind(Row(2)), Bind(Row(3))})}, Bulk(3, 2), {"1", "2"},
+       "too many rows after 2 rows", true, {}},
   };
   for (Case& c : cases) {
     SCOPED_TRACE(c.what);
     ScriptedChannel channel(c.script);
     snmp::WalkResult result = snmp::WalkColumn(&channel, kColumn, c.options);
-    EXPECT_TRUE(result.answered);
+    EXPECT_EQ(result.answered, c.answered);
     EXPECT_EQ(RowTexts(result), c.rows);
     EXPECT_EQ(result.error, c.error);
+    EXPECT_EQ(result.requests, static_cast<int>(channel.asked.size()));
+    if (!c.asked.empty()) {
+      EXPECT_EQ(channel.asked, c.asked);
+    }
   }
-}
-
-TEST(ColumnWalkTest, FailedRequestAndRowLimit) {
-  PduReply failed;
-  failed.outcome = EPduOutcome::kFailed;
-  failed.detail = "Authentication failure";
-  ScriptedChannel channel({failed});
-  snmp::WalkResult result = snmp::WalkColumn(&channel, kColumn, Bulk(4));
-  EXPECT_FALSE(result.answered);
-  EXPECT_EQ(result.error, "request failed (Authentication failure) after 0 rows");
-
-  ScriptedChannel endless({Answer({Bind(Row(1)), Bind(Row(2)), Bind(Row(3))})});
-  snmp::WalkOptions limited = Bulk(3);
-  limited.maxRows = 2;
-  result = snmp::WalkColumn(&endless, kColumn, limited);
-  EXPECT_EQ(RowTexts(result), (std::vector<std::string>{"1", "2"}));
-  EXPECT_EQ(result.error, "too many rows after 2 rows");
 }
 
 TEST(ColumnWalkTest, GetExactTakesOnlyTheValueOfTheAskedOid) {
