@@ -21,6 +21,10 @@
 
 namespace snmp {
 
+// The lines of `text` without their "\n" or "\r\n"; a final line break
+// starts no further line. Line N of a problem report is element N-1.
+std::vector<std::string> SplitRecordLines(const std::string& text);
+
 std::vector<VarBind> ReadSnmprec(const std::string& text, std::vector<std::string>* problems);
 std::vector<VarBind> ReadWalk(const std::string& text, std::vector<std::string>* problems);
 

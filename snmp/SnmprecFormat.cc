@@ -104,17 +104,26 @@ bool ReadLine(const std::string& line, VarBind* bind, std::string* why) {
 
 }  // namespace
 
-std::vector<VarBind> ReadSnmprec(const std::string& text, std::vector<std::string>* problems) {
-  std::vector<VarBind> binds;
+std::vector<std::string> SplitRecordLines(const std::string& text) {
+  std::vector<std::string> lines;
   size_t start = 0;
-  int lineNumber = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
     std::string line = text.substr(start, end - start);
-    start = end + 1;
-    ++lineNumber;
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    start = end + 1;
+  }
+  return lines;
+}
+
+std::vector<VarBind> ReadSnmprec(const std::string& text, std::vector<std::string>* problems) {
+  std::vector<VarBind> binds;
+  std::vector<std::string> lines = SplitRecordLines(text);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    const size_t lineNumber = i + 1;
     if (line.empty() || line[0] == '#') continue;
     VarBind bind;
     std::string why;

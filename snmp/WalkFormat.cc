@@ -128,15 +128,10 @@ std::vector<VarBind> ReadWalk(const std::string& text, std::vector<std::string>*
     std::string value;
   };
   std::vector<Record> records;
-  size_t start = 0;
-  int lineNumber = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    start = end + 1;
-    ++lineNumber;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  std::vector<std::string> lines = SplitRecordLines(text);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    const int lineNumber = static_cast<int>(i) + 1;
     size_t equals = 0;
     if (StartsRecord(line, &equals)) {
       const size_t valueStart = std::min(line.size(), equals + 3);
