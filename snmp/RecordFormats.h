@@ -6,11 +6,15 @@
 //   value written as hex octets or "e" for a value with Python escapes;
 // - walk: the output of `snmpwalk -On` ("OID = TYPE: VALUE"; a line that
 //   does not start a record continues the one before it, as long strings
-//   and hex strings do). Lines that report an exception ("No Such
-//   Object", "No more variables") hold no binding and are skipped.
-// A record that cannot be read is skipped and described in `problems` as
-// "line N: why". Blank lines (and "#" lines in snmprec) are skipped
-// silently. No state; safe from any thread.
+//   and hex strings do; a quoted string that is still open also takes
+//   blank lines). Every value form that net-snmp 5.9 prints is read, with
+//   or without MIB files loaded; see WalkFormat.cc. Lines that report an
+//   exception ("No Such Object", "No Such Instance", "No more variables",
+//   "End of MIB") hold no binding and are skipped.
+// A record that cannot be read is skipped, and described in `problems` as
+// "line N: why" through AddRecordProblem: only when its OID lies beneath
+// RequestedSubtrees() or could not be read at all. Blank lines (and "#"
+// lines in snmprec) are skipped silently. No state; safe from any thread.
 #ifndef SNMP_RECORDFORMATS_H_
 #define SNMP_RECORDFORMATS_H_
 
@@ -24,6 +28,13 @@ namespace snmp {
 // The lines of `text` without their "\n" or "\r\n"; a final line break
 // starts no further line. Line N of a problem report is element N-1.
 std::vector<std::string> SplitRecordLines(const std::string& text);
+
+// Appends `text` to `problems` unless `oid` is given and lies outside
+// RequestedSubtrees(): a recording of a whole device may hold objects this
+// system cannot read and never asks for. `oid` is null when the record's
+// OID itself could not be read. The one place that decides which problems
+// of a recording are reported.
+void AddRecordProblem(const Oid* oid, std::string text, std::vector<std::string>* problems);
 
 std::vector<VarBind> ReadSnmprec(const std::string& text, std::vector<std::string>* problems);
 std::vector<VarBind> ReadWalk(const std::string& text, std::vector<std::string>* problems);

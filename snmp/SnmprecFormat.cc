@@ -1,5 +1,6 @@
 // The snmprec reader of RecordFormats.h.
 #include "snmp/RecordFormats.h"
+#include "snmp/RequestedSubtrees.h"
 #include "snmp/TextNumbers.h"
 
 namespace snmp {
@@ -118,6 +119,11 @@ std::vector<std::string> SplitRecordLines(const std::string& text) {
   return lines;
 }
 
+void AddRecordProblem(const Oid* oid, std::string text, std::vector<std::string>* problems) {
+  if (oid != nullptr && !IsRequestedObject(*oid)) return;
+  problems->push_back(std::move(text));
+}
+
 std::vector<VarBind> ReadSnmprec(const std::string& text, std::vector<std::string>* problems) {
   std::vector<VarBind> binds;
   std::vector<std::string> lines = SplitRecordLines(text);
@@ -130,7 +136,9 @@ std::vector<VarBind> ReadSnmprec(const std::string& text, std::vector<std::strin
     if (ReadLine(line, &bind, &why)) {
       binds.push_back(std::move(bind));
     } else {
-      problems->push_back("line " + std::to_string(lineNumber) + ": " + why);
+      // ReadLine leaves the OID empty when it could not read it.
+      AddRecordProblem(bind.oid.empty() ? nullptr : &bind.oid,
+                       "line " + std::to_string(lineNumber) + ": " + why, problems);
     }
   }
   return binds;
