@@ -161,9 +161,12 @@ void CDiscoEngine::Work() {
 
 void CDiscoEngine::RunJob(size_t index, CKelRecord* record) {
   std::vector<KelErrorReport> errors;
+  CDiscoSnmpSummary snmp;
   {
     KelThreadErrorScope scope;
+    if (m_Requester != nullptr) m_Requester->DSRNeBegin();
     m_Agent->DAProcessNewNe(record);
+    if (m_Requester != nullptr) snmp = m_Requester->DSRNeEnd();
     errors = scope.Reports();
   }
   {
@@ -177,6 +180,7 @@ void CDiscoEngine::RunJob(size_t index, CKelRecord* record) {
       slot.job.status = E_DJSNotFinished;
     }
     slot.job.errors.insert(slot.job.errors.end(), errors.begin(), errors.end());
+    slot.job.snmp = std::move(snmp);
     ++m_Done;
   }
   m_DoneCv.notify_all();

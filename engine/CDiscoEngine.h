@@ -55,6 +55,8 @@ struct CDiscoJob {
   std::unique_ptr<CDiscoProcessedData> proc;  // null when none was made
   // Error reports made on the worker thread while the agent had the NE.
   std::vector<KelErrorReport> errors;
+  // What the requester saw of the NE's devices (empty without requester).
+  CDiscoSnmpSummary snmp;
 };
 
 struct CDiscoEngineOptions {

@@ -14,3 +14,10 @@ std::string CDiscoStdRequester::DSRTargetAddress(const CKelRecord* record) {
   }
   return "";
 }
+
+std::string CDiscoSnmpSummary::MibSource() const {
+  if (rfc2465Values > 0 && rfc4293Values > 0) return "both";
+  if (rfc2465Values > 0) return "RFC 2465";
+  if (rfc4293Values > 0) return "RFC 4293";
+  return "";
+}

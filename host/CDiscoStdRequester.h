@@ -9,10 +9,33 @@
 #define HOST_CDISCOSTDREQUESTER_H_
 
 #include <string>
+#include <vector>
 
 #include "host/CKelDoubleList.h"
 #include "host/CKelRecord.h"
 #include "host/CKelSnmpVarOp.h"
+
+// What a requester saw of one NE's devices between DSRNeBegin and
+// DSRNeEnd. Plain data.
+struct CDiscoSnmpSummary {
+  // One SNMP address that requests went to, in the order first asked.
+  struct Target {
+    std::string address;
+    int requests = 0;    // requests the agent made (GETs and column walks)
+    int answered = 0;    // of them, those the device answered
+    std::string silence;  // why the others got nothing ("" when all answered)
+    std::string failure;  // the first request that could not be made, and why
+  };
+  std::vector<Target> targets;
+  // Values handed to the agent (scalars and column rows) that came from the
+  // IPv6 MIB of RFC 2465, and those translated from its successors (IP-MIB
+  // of RFC 4293, IP-FORWARD-MIB of RFC 4292, IF-MIB of RFC 2863).
+  long rfc2465Values = 0;
+  long rfc4293Values = 0;
+
+  // "RFC 2465", "RFC 4293", "both", or "" when no value came from either.
+  std::string MibSource() const;
+};
 
 class CDiscoStdRequester {
  public:
@@ -30,6 +53,15 @@ class CDiscoStdRequester {
   // no answer. The two last arguments are reserved.
   virtual CKelDoubleList* DSRSnmpGetNext(CKelRecord* record, const char* columnName,
                                          const char* extra1, const char* extra2) = 0;
+
+  // The engine calls these on the worker thread around each NE it hands
+  // to the agent: every request made on that thread in between belongs to
+  // that NE (a requester may keep per-NE state, such as tables it fetched,
+  // and releases it at DSRNeEnd). DSRNeEnd may make error reports about
+  // the NE and returns what the requester saw. Calls on one thread do not
+  // nest. The defaults keep nothing.
+  virtual void DSRNeBegin() {}
+  virtual CDiscoSnmpSummary DSRNeEnd() { return CDiscoSnmpSummary(); }
 
   // The address that requests for `record` go to, or "" when it has none.
   // A field counts only when it holds a non-empty text.

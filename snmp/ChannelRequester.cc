@@ -1,17 +1,20 @@
 #include "snmp/ChannelRequester.h"
 
 #include <string>
+#include <vector>
 
 #include "host/KelError.h"
-#include "host/KelTrace.h"
-#include "snmp/AtomConversion.h"
 #include "snmp/MibObjectTable.h"
 #include "snmp/RequesterErrors.h"
 
 namespace {
 
-// Request details are traced one level above the agent's own lines.
-constexpr int kTraceLevel = 5;
+// The views of the NE that a thread has in hand for one requester.
+struct NeViews {
+  const CChannelRequester* owner = nullptr;
+  std::vector<std::unique_ptr<snmp::CDeviceView>> views;  // in order of first use
+};
+thread_local NeViews* t_Views = nullptr;
 
 const snmp::MibObject* ObjectOrReport(const char* name) {
   const snmp::MibObject* object = snmp::FindMibObject(name);
@@ -25,44 +28,42 @@ const snmp::MibObject* ObjectOrReport(const char* name) {
 
 }  // namespace
 
+CChannelRequester::~CChannelRequester() {
+  if (t_Views != nullptr && t_Views->owner == this) {
+    delete t_Views;
+    t_Views = nullptr;
+  }
+}
+
+snmp::CDeviceView& CChannelRequester::View(const std::string& target,
+                                           std::unique_ptr<snmp::CDeviceView>* temporary) {
+  auto open = [this, target](std::string* why) { return DSROpenChannel(target, why); };
+  if (t_Views == nullptr || t_Views->owner != this) {
+    temporary->reset(new snmp::CDeviceView(target, open, m_Walk, &m_Counter));
+    return **temporary;
+  }
+  for (const auto& view : t_Views->views) {
+    if (view->Target() == target) return *view;
+  }
+  t_Views->views.emplace_back(new snmp::CDeviceView(target, open, m_Walk, &m_Counter));
+  return *t_Views->views.back();
+}
+
 CKelSnmpVarOp* CChannelRequester::DSRSnmpGet(CKelRecord* record, const char* objectName,
                                              const char* instance, const char* /*extra*/) {
   const snmp::MibObject* object = ObjectOrReport(objectName);
   if (object == nullptr) return nullptr;
   const std::string instanceText = instance != nullptr ? instance : "0";
-  snmp::Oid oid;
-  if (!snmp::ParseOid(instanceText, &oid)) {
+  snmp::Oid suffix;
+  if (!snmp::ParseOid(instanceText, &suffix)) {
     std::string message = "bad instance \"" + instanceText + "\" of " + object->name;
     CKelError(snmp::kErrBadInstance, __FILE__, __LINE__, message.c_str());
     return nullptr;
   }
-  oid.insert(oid.begin(), object->oid.begin(), object->oid.end());
-
   const std::string target = DSRTargetAddress(record);
   if (target.empty()) return nullptr;
-  std::unique_ptr<snmp::PduChannel> channel = DSROpenChannel(target);
-  if (channel == nullptr) return nullptr;
-
-  m_Counter.AddGet();
-  m_Counter.AddPdus(1);
-  snmp::VarBind bind;
-  snmp::EPduOutcome outcome = snmp::EPduOutcome::kNoAnswer;
-  std::string detail;
-  CKelSnmpVarOp* varOp = nullptr;
-  if (snmp::GetExact(channel.get(), oid, &bind, &outcome, &detail)) {
-    varOp = snmp::MakeVarOp(*object, bind);
-  }
-  channel.reset();
-  const bool answered = outcome == snmp::EPduOutcome::kAnswer;
-  if (outcome == snmp::EPduOutcome::kNoAnswer) m_Counter.AddNoAnswer();
-  if (outcome == snmp::EPduOutcome::kFailed) {
-    std::string message = std::string("GET of ") + object->name + "." + instanceText + " at " +
-                          target + " failed: " + detail;
-    CKelError(snmp::kErrSession, __FILE__, __LINE__, message.c_str());
-  }
-  genXPLTracef(kTraceLevel, "SNMP GET %s.%s at %s: %s\n", object->name, instanceText.c_str(),
-               target.c_str(), varOp != nullptr ? "value" : answered ? "no value" : "no answer");
-  return varOp;
+  std::unique_ptr<snmp::CDeviceView> temporary;
+  return View(target, &temporary).Get(*object, suffix);
 }
 
 CKelDoubleList* CChannelRequester::DSRSnmpGetNext(CKelRecord* record, const char* columnName,
@@ -72,29 +73,35 @@ CKelDoubleList* CChannelRequester::DSRSnmpGetNext(CKelRecord* record, const char
   if (object == nullptr) return nullptr;
   const std::string target = DSRTargetAddress(record);
   if (target.empty()) return nullptr;
-  std::unique_ptr<snmp::PduChannel> channel = DSROpenChannel(target);
-  if (channel == nullptr) return nullptr;
+  std::unique_ptr<snmp::CDeviceView> temporary;
+  return View(target, &temporary).Walk(*object);
+}
 
-  m_Counter.AddWalk();
-  snmp::WalkResult walk = snmp::WalkColumn(channel.get(), object->oid, m_Walk);
-  channel.reset();  // the session (and any lock it holds) goes before the conversion
-  m_Counter.AddPdus(walk.requests);
-  if (!walk.error.empty()) {
-    std::string message = std::string("walk of ") + object->name + " at " + target +
-                          " stopped: " + walk.error;
-    CKelError(snmp::kErrWalkStopped, __FILE__, __LINE__, message.c_str());
+void CChannelRequester::DSRNeBegin() {
+  delete t_Views;  // an NE whose end never came
+  t_Views = new NeViews;
+  t_Views->owner = this;
+}
+
+CDiscoSnmpSummary CChannelRequester::DSRNeEnd() {
+  CDiscoSnmpSummary summary;
+  if (t_Views == nullptr || t_Views->owner != this) return summary;
+  std::unique_ptr<NeViews> views(t_Views);
+  t_Views = nullptr;
+  for (const auto& view : views->views) {
+    CDiscoSnmpSummary::Target target;
+    target.address = view->Target();
+    target.requests = view->Requests();
+    target.answered = view->Answered();
+    target.failure = view->Failure();
+    if (target.answered < target.requests) {
+      target.silence = DSRDescribeSilence(target.address, target.requests - target.answered);
+    }
+    summary.targets.push_back(std::move(target));
+    summary.rfc2465Values += view->Rfc2465Values();
+    summary.rfc4293Values += view->Rfc4293Values();
+    const std::string empty = view->NoAddressText();
+    if (!empty.empty()) CKelError(snmp::kErrNoIpv6Data, __FILE__, __LINE__, empty.c_str());
   }
-  genXPLTracef(kTraceLevel, "SNMP walk %s at %s: %zu rows in %d requests%s\n", object->name,
-               target.c_str(), walk.rows.size(), walk.requests,
-               walk.answered ? "" : " (no answer)");
-  if (!walk.answered) {
-    m_Counter.AddNoAnswer();
-    return nullptr;
-  }
-  auto* list = new CKelDoubleList;
-  for (const snmp::VarBind& row : walk.rows) {
-    CKelSnmpVarOp* varOp = snmp::MakeVarOp(*object, row);
-    if (varOp != nullptr) list->KDLAddToListEnd(varOp);
-  }
-  return list;
+  return summary;
 }

@@ -6,17 +6,22 @@
 // - object names come from MibObjectTable; an unknown name, or an instance
 //   that is not dotted numbers, is reported (kErrUnknownObject,
 //   kErrBadInstance) and gives null; a null instance means "0";
+// - questions are answered by a DeviceView of the target (see
+//   DeviceView.h): RFC 2465 tables fetched whole, and translated from the
+//   IP-MIB where the device does not serve them;
 // - a GET gives a new var-op, or null for no answer, an error-status, an
-//   exception value (noSuchObject, noSuchInstance, endOfMibView) or a reply
-//   about another OID; a request that could not be made at all (an SNMPv3
-//   authentication failure, say) is reported too (kErrSession);
-// - a walk gives a new list of var-ops (possibly empty) in walk order, or
-//   null when the device did not answer; a walk that a broken reply stops
-//   is reported (kErrWalkStopped) and gives the rows read before it;
-// - var-ops are made by AtomConversion (prefix-table indexes in the
-//   18-sub-identifier shape).
+//   exception value or a reply about another OID; a request that could not
+//   be made at all (an SNMPv3 authentication failure, say) is reported
+//   (kErrSession);
+// - a walk gives a new list of var-ops (possibly empty) in row order, or
+//   null when the device did not answer; a table fetch that a broken reply
+//   stops is reported (kErrWalkStopped) and gives the rows read before it.
+// Between DSRNeBegin and DSRNeEnd on a thread, the views of the NE's
+// targets are kept, so each table and GET is fetched once per NE; outside
+// them every call uses a view of its own. DSRNeEnd reports (kErrNoIpv6Data)
+// a device that answered but gave no IPv6 address.
 // Results belong to the caller. Thread-safe when the subclass's
-// DSROpenChannel is; each request uses its own channel.
+// DSROpenChannel is.
 #ifndef SNMP_CHANNELREQUESTER_H_
 #define SNMP_CHANNELREQUESTER_H_
 
@@ -25,12 +30,13 @@
 
 #include "host/CDiscoStdRequester.h"
 #include "snmp/ColumnWalk.h"
+#include "snmp/DeviceView.h"
 #include "snmp/PduChannel.h"
 #include "snmp/RequestCounts.h"
 
 class CChannelRequester : public CDiscoStdRequester {
  public:
-  ~CChannelRequester() override = default;
+  ~CChannelRequester() override;
   CChannelRequester(const CChannelRequester&) = delete;
   CChannelRequester& operator=(const CChannelRequester&) = delete;
 
@@ -38,6 +44,8 @@ class CChannelRequester : public CDiscoStdRequester {
                             const char* extra) override;
   CKelDoubleList* DSRSnmpGetNext(CKelRecord* record, const char* columnName, const char* extra1,
                                  const char* extra2) override;
+  void DSRNeBegin() override;
+  CDiscoSnmpSummary DSRNeEnd() override;
 
   // Requests made since construction or the last reset.
   snmp::RequestCounts DSRCounts() const { return m_Counter.Snapshot(); }
@@ -46,13 +54,21 @@ class CChannelRequester : public CDiscoStdRequester {
  protected:
   explicit CChannelRequester(const snmp::WalkOptions& walk) : m_Walk(walk) {}
 
-  // A new channel to `target` (never empty) for one request, or null when
-  // no request can be made there; the subclass reports why. A device that
-  // merely does not answer still gets a channel (whose requests then get
-  // no reply), so that it is counted like any other.
-  virtual std::unique_ptr<snmp::PduChannel> DSROpenChannel(const std::string& target) = 0;
+  // A new channel to `target` (never empty) for one request, or null, with
+  // `why` set, when no request can be made there. A device that merely does
+  // not answer still gets a channel (whose requests then get no reply), so
+  // that it is counted like any other.
+  virtual std::unique_ptr<snmp::PduChannel> DSROpenChannel(const std::string& target,
+                                                           std::string* why) = 0;
+  // Why `target` left `unanswered` of the NE's requests without answer, as
+  // a phrase for the user ("no SNMP answer from ...").
+  virtual std::string DSRDescribeSilence(const std::string& target, int unanswered) const = 0;
 
  private:
+  // The view of `target` for the NE in hand on this thread; a new one owned
+  // by `temporary` when no NE is in hand.
+  snmp::CDeviceView& View(const std::string& target, std::unique_ptr<snmp::CDeviceView>* temporary);
+
   snmp::WalkOptions m_Walk;
   snmp::RequestCounter m_Counter;
 };

@@ -10,53 +10,101 @@ std::string Stop(const std::string& why, size_t rows) {
   return why + " after " + std::to_string(rows) + (rows == 1 ? " row" : " rows");
 }
 
+size_t RowCount(const TableWalkResult& result) {
+  size_t rows = 0;
+  for (const std::vector<VarBind>& column : result.columns) rows += column.size();
+  return rows;
+}
+
 }  // namespace
 
-WalkResult WalkColumn(PduChannel* channel, const Oid& column, const WalkOptions& options) {
-  WalkResult result;
-  Oid last = column;
+TableWalkResult WalkColumns(PduChannel* channel, const std::vector<Oid>& columns,
+                            const WalkOptions& options) {
+  TableWalkResult result;
+  result.columns.resize(columns.size());
+  std::vector<Oid> last = columns;
+  std::vector<bool> ended(columns.size(), false);
   int repetitions = std::max(1, options.maxRepetitions);
+  bool oneColumnAtATime = false;
   while (true) {
-    PduReply reply = options.bulk ? channel->GetBulk(last, repetitions) : channel->GetNext(last);
+    std::vector<size_t> active;
+    for (size_t c = 0; c < columns.size(); ++c) {
+      if (!ended[c]) active.push_back(c);
+      if (oneColumnAtATime && !active.empty()) break;
+    }
+    if (active.empty()) return result;
+    std::vector<Oid> asked;
+    for (size_t c : active) asked.push_back(last[c]);
+
+    PduReply reply = options.bulk ? channel->GetBulk(asked, repetitions) : channel->GetNext(asked);
     ++result.requests;
     if (reply.outcome == EPduOutcome::kFailed) {
-      result.error = Stop("request failed (" + reply.detail + ")", result.rows.size());
+      result.error = Stop("request failed (" + reply.detail + ")", RowCount(result));
       return result;
     }
     if (reply.outcome == EPduOutcome::kNoAnswer) {
-      if (result.answered) result.error = Stop("no answer", result.rows.size());
+      if (result.answered) result.error = Stop("no answer", RowCount(result));
       return result;
     }
     result.answered = true;
-    if (reply.errorStatus == kErrTooBig && options.bulk && repetitions > 1) {
-      repetitions = std::max(1, repetitions / 2);
+    if (reply.errorStatus == kErrTooBig) {
+      if (options.bulk && repetitions > 1) {
+        repetitions = std::max(1, repetitions / 2);
+        continue;
+      }
+      if (active.size() > 1) {
+        oneColumnAtATime = true;
+        continue;
+      }
+    }
+    if (reply.errorStatus == kErrNoSuchName) {  // SNMPv1: a column reached the end of view
+      const long at = reply.errorIndex;
+      if (at >= 1 && static_cast<size_t>(at) <= active.size()) {
+        ended[active[at - 1]] = true;
+      } else {
+        for (size_t c : active) ended[c] = true;
+      }
       continue;
     }
-    if (reply.errorStatus == kErrNoSuchName) return result;  // SNMPv1 end of view
     if (reply.errorStatus != kErrNoError) {
-      result.error = Stop("error-status " + std::to_string(reply.errorStatus), result.rows.size());
+      result.error = Stop("error-status " + std::to_string(reply.errorStatus), RowCount(result));
       return result;
     }
     if (reply.binds.empty()) {
-      result.error = Stop("empty response", result.rows.size());
+      result.error = Stop("empty response", RowCount(result));
       return result;
     }
-    for (VarBind& bind : reply.binds) {
-      if (bind.value.IsException() || !OidIsUnder(bind.oid, column)) return result;
-      if (!(last < bind.oid)) {
-        result.error = Stop("OID " + OidText(bind.oid) + " does not increase on " +
-                                OidText(last),
-                            result.rows.size());
+    for (size_t k = 0; k < reply.binds.size(); ++k) {
+      const size_t c = active[k % active.size()];
+      if (ended[c]) continue;
+      VarBind& bind = reply.binds[k];
+      if (bind.value.IsException() || !OidIsUnder(bind.oid, columns[c])) {
+        ended[c] = true;
+        continue;
+      }
+      if (!(last[c] < bind.oid)) {
+        result.error = Stop("OID " + OidText(bind.oid) + " does not increase on " + OidText(last[c]),
+                            RowCount(result));
         return result;
       }
-      if (result.rows.size() >= options.maxRows) {
-        result.error = Stop("too many rows", result.rows.size());
+      if (result.columns[c].size() >= options.maxRows) {
+        result.error = Stop("too many rows", RowCount(result));
         return result;
       }
-      last = bind.oid;
-      result.rows.push_back(std::move(bind));
+      last[c] = bind.oid;
+      result.columns[c].push_back(std::move(bind));
     }
   }
+}
+
+WalkResult WalkColumn(PduChannel* channel, const Oid& column, const WalkOptions& options) {
+  TableWalkResult table = WalkColumns(channel, std::vector<Oid>{column}, options);
+  WalkResult result;
+  result.answered = table.answered;
+  result.rows = std::move(table.columns.front());
+  result.error = std::move(table.error);
+  result.requests = table.requests;
+  return result;
 }
 
 bool GetExact(PduChannel* channel, const Oid& oid, VarBind* out, EPduOutcome* outcome,

@@ -23,16 +23,32 @@ struct WalkResult {
   int requests = 0;            // PDUs sent
 };
 
-// Walks the column `column`: every binding strictly beneath it, in the
-// agent's order, starting after `column` itself. The walk ends normally at
-// the first binding outside the column, at endOfMibView (or another
-// exception) and, for SNMPv1, at noSuchName. It stops early, with `error`
-// set and the rows read so far, when the agent: stops answering after its
-// first reply; returns an OID that does not increase; returns an empty
-// reply; returns tooBig for a GETNEXT or for a GETBULK of one repetition
-// (a tooBig GETBULK is repeated with half the repetitions); returns any
-// other error-status; or exceeds options.maxRows. A first request that gets
-// no reply leaves `answered` false and `error` empty.
+// The same for several columns walked side by side.
+struct TableWalkResult {
+  bool answered = false;
+  std::vector<std::vector<VarBind>> columns;  // rows of each column asked, in walk order
+  std::string error;
+  int requests = 0;
+};
+
+// Walks the columns `columns` (at least one) side by side, every request
+// asking each column that has not ended yet: every binding strictly
+// beneath a column, in the agent's order, starting after the column
+// itself. A column ends at its first binding outside it or at an exception
+// value (endOfMibView); for SNMPv1 at noSuchName (only the column that the
+// error-index names, when it names one). The walk stops early, with
+// `error` set and the rows read so far, when the agent: stops answering
+// after its first reply; returns an OID that does not increase; returns an
+// empty reply; returns tooBig when no smaller request is possible (a
+// tooBig GETBULK is repeated with half the repetitions, then column by
+// column); returns any other error-status; or a column exceeds
+// options.maxRows. A reply cut short (fewer bindings than asked) is used
+// as far as it goes. A first request that gets no reply leaves `answered`
+// false and `error` empty.
+TableWalkResult WalkColumns(PduChannel* channel, const std::vector<Oid>& columns,
+                            const WalkOptions& options);
+
+// WalkColumns of the single column `column`.
 WalkResult WalkColumn(PduChannel* channel, const Oid& column, const WalkOptions& options);
 
 // The value bound to exactly `oid`, or false (no reply, an error-status, an

@@ -231,20 +231,27 @@ CNetSnmpChannel::~CNetSnmpChannel() {
   }
 }
 
-PduReply CNetSnmpChannel::Get(const Oid& oid) { return Exchange(SNMP_MSG_GET, oid, 0); }
-
-PduReply CNetSnmpChannel::GetNext(const Oid& oid) { return Exchange(SNMP_MSG_GETNEXT, oid, 0); }
-
-PduReply CNetSnmpChannel::GetBulk(const Oid& oid, int maxRepetitions) {
-  return Exchange(SNMP_MSG_GETBULK, oid, maxRepetitions);
+PduReply CNetSnmpChannel::Get(const Oid& oid) {
+  return Exchange(SNMP_MSG_GET, std::vector<Oid>{oid}, 0);
 }
 
-PduReply CNetSnmpChannel::Exchange(int command, const Oid& oid, int maxRepetitions) {
+PduReply CNetSnmpChannel::GetNext(const std::vector<Oid>& oids) {
+  return Exchange(SNMP_MSG_GETNEXT, oids, 0);
+}
+
+PduReply CNetSnmpChannel::GetBulk(const std::vector<Oid>& oids, int maxRepetitions) {
+  return Exchange(SNMP_MSG_GETBULK, oids, maxRepetitions);
+}
+
+PduReply CNetSnmpChannel::Exchange(int command, const std::vector<Oid>& oids,
+                                   int maxRepetitions) {
   PduReply reply;
-  if (oid.empty() || oid.size() > MAX_OID_LEN) {
-    reply.outcome = EPduOutcome::kFailed;
-    reply.detail = "OID of " + std::to_string(oid.size()) + " sub-identifiers";
-    return reply;
+  for (const Oid& oid : oids) {
+    if (oid.empty() || oid.size() > MAX_OID_LEN) {
+      reply.outcome = EPduOutcome::kFailed;
+      reply.detail = "OID of " + std::to_string(oid.size()) + " sub-identifiers";
+      return reply;
+    }
   }
   PduPtr request(snmp_pdu_create(command));
   if (request == nullptr) {
@@ -256,8 +263,10 @@ PduReply CNetSnmpChannel::Exchange(int command, const Oid& oid, int maxRepetitio
     request->non_repeaters = 0;
     request->max_repetitions = maxRepetitions;
   }
-  std::vector<::oid> name(oid.begin(), oid.end());
-  snmp_add_null_var(request.get(), name.data(), name.size());
+  for (const Oid& oid : oids) {
+    std::vector<::oid> name(oid.begin(), oid.end());
+    snmp_add_null_var(request.get(), name.data(), name.size());
+  }
 
   netsnmp_pdu* raw = nullptr;
   // The library takes the request PDU whatever the outcome.
@@ -271,6 +280,7 @@ PduReply CNetSnmpChannel::Exchange(int command, const Oid& oid, int maxRepetitio
     }
     reply.outcome = EPduOutcome::kAnswer;
     reply.errorStatus = response->errstat;
+    reply.errorIndex = response->errindex;
     for (netsnmp_variable_list* var = response->variables; var != nullptr;
          var = var->next_variable) {
       VarBind bind;

@@ -58,13 +58,13 @@ class CNetSnmpChannel : public PduChannel {
   CNetSnmpChannel& operator=(const CNetSnmpChannel&) = delete;
 
   PduReply Get(const Oid& oid) override;
-  PduReply GetNext(const Oid& oid) override;
-  PduReply GetBulk(const Oid& oid, int maxRepetitions) override;
+  PduReply GetNext(const std::vector<Oid>& oids) override;
+  PduReply GetBulk(const std::vector<Oid>& oids, int maxRepetitions) override;
 
  private:
   CNetSnmpChannel(void* session, std::unique_lock<std::mutex> held)
       : m_Session(session), m_Held(std::move(held)) {}
-  PduReply Exchange(int command, const Oid& oid, int maxRepetitions);
+  PduReply Exchange(int command, const std::vector<Oid>& oids, int maxRepetitions);
 
   void* m_Session;                   // net-snmp single-session handle
   std::unique_lock<std::mutex> m_Held;  // released after the session is closed

@@ -1,5 +1,7 @@
 #include "snmp/NetSnmpRequester.h"
 
+#include <cstdio>
+
 #include "host/KelError.h"
 #include "host/KelTrace.h"
 #include "snmp/NetSnmpLibrary.h"
@@ -77,23 +79,34 @@ CNetSnmpRequester::CNetSnmpRequester(const CNetSnmpOptions& options,
       m_Options(options),
       m_Settings(std::move(settings)) {}
 
-std::unique_ptr<snmp::PduChannel> CNetSnmpRequester::DSROpenChannel(const std::string& target) {
+std::unique_ptr<snmp::PduChannel> CNetSnmpRequester::DSROpenChannel(const std::string& target,
+                                                                    std::string* why) {
   std::unique_lock<std::mutex> held;
   if (m_Settings.version == ESnmpVersion::kV3) held = std::unique_lock<std::mutex>(snmp::NetSnmpLock());
   const std::string peer = snmp::NetSnmpPeerName(target, m_Options.port);
   bool silent = false;
-  std::string why;
   std::unique_ptr<snmp::PduChannel> channel =
-      snmp::CNetSnmpChannel::Open(m_Settings, peer, std::move(held), &silent, &why);
-  if (channel == nullptr) {
-    if (silent) {
-      // SNMPv3 engine discovery got no answer: a silent device. Its requests
-      // go to a channel that answers nothing, so that it is counted.
-      genXPLTracef(5, "SNMP %s: no answer to engine discovery\n", peer.c_str());
-      return std::unique_ptr<snmp::PduChannel>(new snmp::CSilentChannel);
-    }
-    std::string message = "cannot open SNMP session to " + peer + ": " + why;
-    CKelError(snmp::kErrSession, __FILE__, __LINE__, message.c_str());
+      snmp::CNetSnmpChannel::Open(m_Settings, peer, std::move(held), &silent, why);
+  if (channel == nullptr && silent) {
+    // SNMPv3 engine discovery got no answer: a silent device. Its requests
+    // go to a channel that answers nothing, so that it is counted.
+    genXPLTracef(5, "SNMP %s: no answer to engine discovery\n", peer.c_str());
+    return std::unique_ptr<snmp::PduChannel>(new snmp::CSilentChannel);
   }
   return channel;
+}
+
+std::string CNetSnmpRequester::DSRDescribeSilence(const std::string& target,
+                                                  int unanswered) const {
+  const int attempts = m_Options.retries + 1;
+  char seconds[32];
+  std::snprintf(seconds, sizeof(seconds), "%g",
+                unanswered * attempts * static_cast<double>(m_Options.timeoutMs) / 1000.0);
+  std::string text = "no SNMP answer from " + target + " port " + std::to_string(m_Options.port) +
+                     " after " + std::to_string(unanswered) +
+                     (unanswered == 1 ? " request" : " requests") + " of " +
+                     std::to_string(attempts) + (attempts == 1 ? " attempt" : " attempts") +
+                     " (" + seconds + " s in all): the device is unreachable, runs no SNMP agent, ";
+  if (m_Options.version == ESnmpVersion::kV3) return text + "or ignores SNMPv3 requests";
+  return text + "or does not accept the community (a wrong community gets no answer)";
 }

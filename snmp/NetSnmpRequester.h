@@ -40,7 +40,9 @@ class CNetSnmpRequester : public CChannelRequester {
   const CNetSnmpOptions& DSROptions() const { return m_Options; }
 
  protected:
-  std::unique_ptr<snmp::PduChannel> DSROpenChannel(const std::string& target) override;
+  std::unique_ptr<snmp::PduChannel> DSROpenChannel(const std::string& target,
+                                                   std::string* why) override;
+  std::string DSRDescribeSilence(const std::string& target, int unanswered) const override;
 
  private:
   CNetSnmpRequester(const CNetSnmpOptions& options, snmp::NetSnmpSessionSettings settings);

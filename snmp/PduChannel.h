@@ -26,6 +26,7 @@ enum class EPduOutcome {
 struct PduReply {
   EPduOutcome outcome = EPduOutcome::kNoAnswer;
   long errorStatus = kErrNoError;
+  long errorIndex = 0;         // 1-based binding the error-status is about
   std::vector<VarBind> binds;  // in reply order
   std::string detail;          // why a request failed
 };
@@ -34,17 +35,19 @@ class PduChannel {
  public:
   virtual ~PduChannel() = default;
   virtual PduReply Get(const Oid& oid) = 0;
-  virtual PduReply GetNext(const Oid& oid) = 0;
-  // Non-repeaters 0, one repeated variable.
-  virtual PduReply GetBulk(const Oid& oid, int maxRepetitions) = 0;
+  // One binding per OID of `oids` (never empty), in that order.
+  virtual PduReply GetNext(const std::vector<Oid>& oids) = 0;
+  // Non-repeaters 0; every OID of `oids` (never empty) is repeated, so the
+  // reply holds up to maxRepetitions rounds of one binding per OID.
+  virtual PduReply GetBulk(const std::vector<Oid>& oids, int maxRepetitions) = 0;
 };
 
 // A device that answers nothing.
 class CSilentChannel : public PduChannel {
  public:
   PduReply Get(const Oid&) override { return PduReply(); }
-  PduReply GetNext(const Oid&) override { return PduReply(); }
-  PduReply GetBulk(const Oid&, int) override { return PduReply(); }
+  PduReply GetNext(const std::vector<Oid>&) override { return PduReply(); }
+  PduReply GetBulk(const std::vector<Oid>&, int) override { return PduReply(); }
 };
 
 }  // namespace snmp

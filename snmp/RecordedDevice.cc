@@ -24,9 +24,9 @@ std::shared_ptr<const RecordedDevice> RecordedDevice::FromText(
   std::vector<VarBind> binds = walkFormat ? ReadWalk(text, problems) : ReadSnmprec(text, problems);
   auto device = std::make_shared<RecordedDevice>();
   for (VarBind& bind : binds) {
-    std::string oidText = OidText(bind.oid);
-    if (!device->m_Values.emplace(std::move(bind.oid), std::move(bind.value)).second) {
-      problems->push_back("repeated OID " + oidText + " (the first is kept)");
+    if (!device->m_Values.emplace(bind.oid, std::move(bind.value)).second) {
+      AddRecordProblem(&bind.oid, "repeated OID " + OidText(bind.oid) + " (the first is kept)",
+                       problems);
     }
   }
   return device;
@@ -59,22 +59,30 @@ PduReply CRecordedChannel::Get(const Oid& oid) {
   return reply;
 }
 
-PduReply CRecordedChannel::GetNext(const Oid& oid) { return GetBulk(oid, 1); }
+PduReply CRecordedChannel::GetNext(const std::vector<Oid>& oids) { return GetBulk(oids, 1); }
 
-PduReply CRecordedChannel::GetBulk(const Oid& oid, int maxRepetitions) {
+// As an SNMPv2c agent: round after round, each OID moves on to the binding
+// after the one it reached; one that reached the end gets endOfMibView.
+PduReply CRecordedChannel::GetBulk(const std::vector<Oid>& oids, int maxRepetitions) {
   PduReply reply;
   reply.outcome = EPduOutcome::kAnswer;
-  Oid last = oid;
-  for (int i = 0; i < std::max(1, maxRepetitions); ++i) {
-    VarBind bind;
-    if (!m_Device->Next(last, &bind)) {
-      bind.oid = last;
-      bind.value.type = EWireType::kEndOfMibView;
+  std::vector<Oid> last = oids;
+  std::vector<bool> ended(oids.size(), false);
+  for (int round = 0; round < std::max(1, maxRepetitions); ++round) {
+    bool any = false;
+    for (size_t i = 0; i < last.size(); ++i) {
+      VarBind bind;
+      if (ended[i] || !m_Device->Next(last[i], &bind)) {
+        ended[i] = true;
+        bind.oid = last[i];
+        bind.value.type = EWireType::kEndOfMibView;
+      } else {
+        last[i] = bind.oid;
+        any = true;
+      }
       reply.binds.push_back(std::move(bind));
-      break;
     }
-    last = bind.oid;
-    reply.binds.push_back(std::move(bind));
+    if (!any) break;
   }
   return reply;
 }

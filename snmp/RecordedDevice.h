@@ -18,8 +18,8 @@ class RecordedDevice {
  public:
   // Reads `path`, a ".walk" file (snmpwalk -On output) or else snmprec.
   // Null when the file cannot be read. Records that cannot be read, and
-  // repeated OIDs (the first is kept), are skipped and described in
-  // `problems`.
+  // repeated OIDs (the first is kept), are skipped; they are described in
+  // `problems` only beneath RequestedSubtrees() (AddRecordProblem).
   static std::shared_ptr<const RecordedDevice> Load(const std::string& path,
                                                     std::vector<std::string>* problems);
   // The same from the text of a file; `walkFormat` selects the reader.
@@ -42,8 +42,8 @@ class CRecordedChannel : public PduChannel {
   explicit CRecordedChannel(std::shared_ptr<const RecordedDevice> device)
       : m_Device(std::move(device)) {}
   PduReply Get(const Oid& oid) override;
-  PduReply GetNext(const Oid& oid) override;
-  PduReply GetBulk(const Oid& oid, int maxRepetitions) override;
+  PduReply GetNext(const std::vector<Oid>& oids) override;
+  PduReply GetBulk(const std::vector<Oid>& oids, int maxRepetitions) override;
 
  private:
   std::shared_ptr<const RecordedDevice> m_Device;

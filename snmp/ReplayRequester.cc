@@ -78,8 +78,14 @@ std::shared_ptr<const snmp::RecordedDevice> CReplayRequester::Device(const std::
   return inserted.first->second;
 }
 
-std::unique_ptr<snmp::PduChannel> CReplayRequester::DSROpenChannel(const std::string& target) {
+std::unique_ptr<snmp::PduChannel> CReplayRequester::DSROpenChannel(const std::string& target,
+                                                                   std::string* /*why*/) {
   std::shared_ptr<const snmp::RecordedDevice> device = Device(target);
   if (device == nullptr) return std::unique_ptr<snmp::PduChannel>(new snmp::CSilentChannel);
   return std::unique_ptr<snmp::PduChannel>(new snmp::CRecordedChannel(std::move(device)));
+}
+
+std::string CReplayRequester::DSRDescribeSilence(const std::string& target,
+                                                 int /*unanswered*/) const {
+  return "no recorded walk for " + target + " in " + m_Folder;
 }

@@ -33,7 +33,9 @@ class CReplayRequester : public CChannelRequester {
   std::string DSRFileFor(const std::string& target) const;
 
  protected:
-  std::unique_ptr<snmp::PduChannel> DSROpenChannel(const std::string& target) override;
+  std::unique_ptr<snmp::PduChannel> DSROpenChannel(const std::string& target,
+                                                   std::string* why) override;
+  std::string DSRDescribeSilence(const std::string& target, int unanswered) const override;
 
  private:
   // The device of `target`, loading it on first use; null when no file.

@@ -12,6 +12,7 @@ enum {
   kErrSession = -230004,        // a session that could not be opened or used
   kErrReplayFile = -230005,     // a recorded walk that could not be read cleanly
   kErrOptions = -230006,        // requester options that cannot work
+  kErrNoIpv6Data = -230007,     // a device that answered but gave no IPv6 address
 };
 
 }  // namespace snmp

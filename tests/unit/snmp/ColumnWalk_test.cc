@@ -46,9 +46,9 @@ class ScriptedChannel : public snmp::PduChannel {
  public:
   explicit ScriptedChannel(std::deque<PduReply> script) : m_Script(std::move(script)) {}
   PduReply Get(const Oid& oid) override { return Next("get " + snmp::OidText(oid)); }
-  PduReply GetNext(const Oid& oid) override { return Next("next " + snmp::OidText(oid)); }
-  PduReply GetBulk(const Oid& oid, int reps) override {
-    return Next("bulk " + std::to_string(reps) + " " + snmp::OidText(oid));
+  PduReply GetNext(const std::vector<Oid>& oids) override { return Next("next " + snmp::OidText(oids.front())); }
+  PduReply GetBulk(const std::vector<Oid>& oids, int reps) override {
+    return Next("bulk " + std::to_string(reps) + " " + snmp::OidText(oids.front()));
   }
   std::vector<std::string> asked;
 

@@ -1,0 +1,215 @@
+#include "snmp/DeviceView.h"
+
+#include "host/KelError.h"
+#include "host/KelTrace.h"
+#include "snmp/AtomConversion.h"
+#include "snmp/RequesterErrors.h"
+#include "snmp/Rfc2465Translation.h"
+
+namespace snmp {
+
+namespace {
+
+// Request details are traced one level above the agent's own lines.
+constexpr int kTraceLevel = 5;
+
+Oid Concat(const Oid& a, const Oid& b) {
+  Oid out = a;
+  out.insert(out.end(), b.begin(), b.end());
+  return out;
+}
+
+}  // namespace
+
+CDeviceView::CDeviceView(std::string target, Opener open, const WalkOptions& walk,
+                         RequestCounter* counter)
+    : m_Target(std::move(target)), m_Open(std::move(open)), m_Walk(walk), m_Counter(counter) {}
+
+void CDeviceView::Fail(const std::string& text) {
+  CKelError(kErrSession, __FILE__, __LINE__, text.c_str());
+  if (m_Failure.empty()) m_Failure = text;
+}
+
+CDeviceView::Answer CDeviceView::GetOnce(const Oid& oid, const char* what) {
+  auto cached = m_Gets.find(oid);
+  if (cached != m_Gets.end()) return cached->second;
+  Answer answer;
+  std::string why;
+  std::unique_ptr<PduChannel> channel = m_Open(&why);
+  if (channel == nullptr) {
+    Fail("cannot open an SNMP session to " + m_Target + ": " + why);
+    return answer;  // not kept: nothing was asked
+  }
+  m_Counter->AddPdus(1);
+  VarBind bind;
+  EPduOutcome outcome = EPduOutcome::kNoAnswer;
+  std::string detail;
+  if (GetExact(channel.get(), oid, &bind, &outcome, &detail)) answer.bind = std::move(bind);
+  answer.answered = outcome == EPduOutcome::kAnswer;
+  if (outcome == EPduOutcome::kFailed) {
+    Fail(std::string("GET of ") + what + " at " + m_Target + " failed: " + detail);
+  }
+  m_Gets.emplace(oid, answer);
+  return answer;
+}
+
+CKelSnmpVarOp* CDeviceView::Get(const MibObject& object, const Oid& instance) {
+  ++m_Requests;
+  m_Counter->AddGet();
+  const Oid oid = Concat(object.oid, instance);
+  const std::string name = std::string(object.name) + "." + OidText(instance);
+  Answer answer = GetOnce(oid, name.c_str());
+  bool newer = false;
+  if (answer.answered && !answer.bind && std::string(object.name) == "ipv6Forwarding" &&
+      instance == Oid{0}) {
+    Answer successor = GetOnce(Ipv6IpForwardingInstance(), "ipv6IpForwarding.0");
+    if (successor.bind) {
+      answer.bind = successor.bind;
+      answer.bind->oid = oid;
+      newer = true;
+    }
+  }
+  if (answer.answered) {
+    ++m_Answered;
+  } else {
+    m_Counter->AddNoAnswer();
+  }
+  CKelSnmpVarOp* varOp = answer.bind ? MakeVarOp(object, *answer.bind) : nullptr;
+  // Only IPv6 data counts: the system group and ipForwarding are neither MIB's.
+  static const Oid kIpv6Mib{1, 3, 6, 1, 2, 1, 55};
+  if (varOp != nullptr && OidIsUnder(object.oid, kIpv6Mib)) {
+    ++(newer ? m_Rfc4293Values : m_Rfc2465Values);
+  }
+  genXPLTracef(kTraceLevel, "SNMP GET %s at %s: %s\n", name.c_str(), m_Target.c_str(),
+               varOp == nullptr ? (answer.answered ? "no value" : "no answer")
+                                : (newer ? "value (ipv6IpForwarding.0)" : "value"));
+  return varOp;
+}
+
+const TableRows* CDeviceView::Fetch(ETable table) {
+  auto cached = m_Fetched.find(table);
+  if (cached != m_Fetched.end()) return cached->second ? &*cached->second : nullptr;
+  const TableDef& def = Table(table);
+  std::string why;
+  std::unique_ptr<PduChannel> channel = m_Open(&why);
+  if (channel == nullptr) {
+    Fail("cannot open an SNMP session to " + m_Target + ": " + why);
+    return nullptr;  // not kept: nothing was asked
+  }
+  std::vector<Oid> columns;
+  for (uint32_t number : def.columns) columns.push_back(Concat(def.entry, Oid{number}));
+  TableWalkResult walk = WalkColumns(channel.get(), columns, m_Walk);
+  channel.reset();  // the session goes before the conversion
+  m_Counter->AddPdus(walk.requests);
+  if (!walk.error.empty()) {
+    const std::string message =
+        std::string("walk of ") + def.name + " at " + m_Target + " stopped: " + walk.error;
+    CKelError(kErrWalkStopped, __FILE__, __LINE__, message.c_str());
+  }
+  std::optional<TableRows> rows;
+  if (walk.answered) rows = GroupRows(def.entry, def.columns, walk.columns);
+  genXPLTracef(kTraceLevel, "SNMP table %s at %s: %zu rows in %d requests%s\n", def.name,
+               m_Target.c_str(), rows ? rows->size() : 0, walk.requests,
+               walk.answered ? "" : " (no answer)");
+  auto inserted = m_Fetched.emplace(table, std::move(rows)).first;
+  return inserted->second ? &*inserted->second : nullptr;
+}
+
+const TableRows& CDeviceView::Translated(ETable table) {
+  auto cached = m_Translated.find(table);
+  if (cached != m_Translated.end()) return cached->second;
+  std::map<ETable, TableRows> sources;
+  for (ETable source : TranslationSources(table)) {
+    if (const TableRows* rows = Fetch(source)) sources.emplace(source, *rows);
+  }
+  return m_Translated.emplace(table, TranslateRfc2465(table, sources)).first->second;
+}
+
+CKelDoubleList* CDeviceView::Walk(const MibObject& column) {
+  ++m_Requests;
+  m_Counter->AddWalk();
+  ETable table;
+  if (!Rfc2465TableOf(column, &table)) return WalkAlone(column);
+  const TableRows* own = Fetch(table);
+  if (own == nullptr) {
+    m_Counter->AddNoAnswer();
+    return nullptr;
+  }
+  ++m_Answered;
+  const uint32_t number = column.oid.back();
+  std::vector<std::pair<const Oid*, const WireValue*>> rows;
+  for (const auto& [index, row] : *own) {
+    if (const WireValue* value = CellOf(row, number)) rows.emplace_back(&index, value);
+  }
+  const bool fromDevice = !rows.empty();
+  if (!fromDevice) {
+    const TableRows& translated = Translated(table);
+    if (own->empty()) {
+      for (const auto& [index, row] : translated) {
+        if (const WireValue* value = CellOf(row, number)) rows.emplace_back(&index, value);
+      }
+    } else {
+      for (const auto& entry : *own) {
+        auto it = translated.find(entry.first);
+        const WireValue* value = it == translated.end() ? nullptr : CellOf(it->second, number);
+        if (value != nullptr) rows.emplace_back(&entry.first, value);
+      }
+    }
+  }
+  auto* list = new CKelDoubleList;
+  for (const auto& [index, value] : rows) {
+    CKelSnmpVarOp* varOp = MakeVarOp(column, VarBind{Concat(column.oid, *index), *value});
+    if (varOp != nullptr) list->KDLAddToListEnd(varOp);
+  }
+  (fromDevice ? m_Rfc2465Values : m_Rfc4293Values) += static_cast<long>(rows.size());
+  m_Delivered[table] += rows.size();
+  genXPLTracef(kTraceLevel, "SNMP walk %s at %s: %zu rows from %s\n", column.name,
+               m_Target.c_str(), rows.size(),
+               rows.empty() ? "neither MIB" : fromDevice ? "RFC 2465" : "its successors");
+  return list;
+}
+
+CKelDoubleList* CDeviceView::WalkAlone(const MibObject& column) {
+  std::string why;
+  std::unique_ptr<PduChannel> channel = m_Open(&why);
+  if (channel == nullptr) {
+    Fail("cannot open an SNMP session to " + m_Target + ": " + why);
+    return nullptr;
+  }
+  WalkResult walk = WalkColumn(channel.get(), column.oid, m_Walk);
+  channel.reset();
+  m_Counter->AddPdus(walk.requests);
+  if (!walk.error.empty()) {
+    const std::string message =
+        std::string("walk of ") + column.name + " at " + m_Target + " stopped: " + walk.error;
+    CKelError(kErrWalkStopped, __FILE__, __LINE__, message.c_str());
+  }
+  if (!walk.answered) {
+    m_Counter->AddNoAnswer();
+    return nullptr;
+  }
+  ++m_Answered;
+  auto* list = new CKelDoubleList;
+  for (const VarBind& row : walk.rows) {
+    if (CKelSnmpVarOp* varOp = MakeVarOp(column, row)) list->KDLAddToListEnd(varOp);
+  }
+  m_Rfc2465Values += list->KDLLength();
+  return list;
+}
+
+std::string CDeviceView::NoAddressText() const {
+  auto address = m_Delivered.find(ETable::kIpv6Addr);
+  if (address == m_Delivered.end() || address->second > 0) return "";
+  std::string empty;
+  for (ETable table : Rfc2465Tables()) {
+    auto it = m_Delivered.find(table);
+    if (it != m_Delivered.end() && it->second == 0) {
+      empty += std::string(empty.empty() ? "" : ", ") + Table(table).name;
+    }
+  }
+  return m_Target +
+         " answers SNMP but has no IPv6 address in ipv6AddrTable (RFC 2465) nor in "
+         "ipAddressTable (RFC 4293); empty in both MIBs: " + empty;
+}
+
+}  // namespace snmp
