@@ -5,9 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/AddressIndex.h"
 #include "engine/RecordFields.h"
-#include "engine/Relationships.h"
 
 namespace {
 
@@ -120,7 +118,6 @@ void DEWriteDotReport(const CRunReport& report, std::ostream& out) {
   }
 
   // The ends of each link; an address that no NE owns gets a node of its own.
-  CAddressIndex owners = DEIndexOwners(report.nes);
   std::set<std::string> strangers;
   std::set<std::pair<std::string, std::string>> edges;
   std::vector<std::pair<std::string, std::string>> ordered;
@@ -128,12 +125,10 @@ void DEWriteDotReport(const CRunReport& report, std::ostream& out) {
     const CRunNe& ne = report.nes[link.ne];
     std::string from = InterfaceId(ne, link.ne, link.local);
     std::string to;
-    std::optional<CAddressIndex::Owner> owner;
-    if (link.remoteAddress) owner = owners.Find(*link.remoteAddress);
-    if (owner && owner->local) {
-      to = InterfaceId(report.nes[owner->ne], owner->ne, *owner->local);
-    } else if (owner) {
-      to = NeId(owner->ne);
+    if (link.remoteNe && link.remoteLocal) {
+      to = InterfaceId(report.nes[*link.remoteNe], *link.remoteNe, *link.remoteLocal);
+    } else if (link.remoteNe) {
+      to = NeId(*link.remoteNe);
     } else {
       const std::string address = link.remoteAddress.value_or("?");
       to = "remote." + address;

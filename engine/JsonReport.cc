@@ -70,6 +70,9 @@ Json NeOf(const CRunNe& ne) {
   Json out = Json::object();
   out["input"] = ne.input;
   out["status"] = ne.processed ? "processed" : "failed";
+  const std::string mib = ne.snmp.MibSource();
+  out["ipv6Mib"] = mib.empty() ? Json(nullptr) : Json(mib);
+  out["reason"] = ne.processed ? Json(nullptr) : Json(DEFailureReason(ne));
   out["record"] = ne.record != nullptr ? FieldsOf(&ne.record->KRFields()) : Json(nullptr);
   Json locals = Json::array();
   if (ne.proc != nullptr) {
@@ -99,6 +102,11 @@ Json LinkOf(const CRunLink& link) {
   out["ne"] = Optional(link.neAddress);
   out["ifIndex"] = Optional(link.ifIndex);
   out["local"] = Optional(link.localAddress);
+  Json locals = Json::array();
+  for (const std::optional<std::string>& address : link.localAddresses) {
+    locals.push_back(Optional(address));
+  }
+  out["locals"] = std::move(locals);
   out["remote"] = Optional(link.remoteAddress);
   out["remoteNe"] = Optional(link.remoteNeAddress);
   return out;

@@ -73,6 +73,11 @@ std::string DECheckNe(const std::string& text) {
   return "";
 }
 
+bool DENeIsName(const std::string& text) {
+  int bits = 0;
+  return !text.empty() && !IsAddress(text.substr(0, text.find('/')), &bits);
+}
+
 std::unique_ptr<CKelRecord> DEMakeNeRecord(const std::string& text) {
   std::unique_ptr<CKelRecord> record(new CKelRecord());
   int bits = 0;

@@ -16,6 +16,10 @@
 // not a number from 0 to 128").
 std::string DECheckNe(const std::string& text);
 
+// True when `text` (which DECheckNe accepted) names the NE by a node name
+// rather than by an address (with or without "/length").
+bool DENeIsName(const std::string& text);
+
 // A new record for the NE named by `text` (which DECheckNe accepted): an
 // address (with its "/length", if any) goes into "m_IpAddress", a name
 // into "m_Name".

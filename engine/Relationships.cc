@@ -1,6 +1,15 @@
 #include "engine/Relationships.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
+#include <map>
+#include <tuple>
+#include <unordered_map>
+
+#include "engine/NeInput.h"
 #include "engine/RecordFields.h"
+#include "host/ZWResolver.h"
 
 namespace {
 
@@ -11,8 +20,27 @@ const char kRemoteAddress[] = "m_RemoteNbrIpAddr";
 
 }  // namespace
 
-CAddressIndex DEIndexOwners(const std::vector<CRunNe>& nes) {
+std::vector<std::string> DEResolveIPv6(const std::string& name) {
+  std::vector<std::string> addresses;
+  addrinfo hints{};
+  hints.ai_family = AF_INET6;
+  addrinfo* list = nullptr;
+  if (_ZWgetaddrinfo(name.c_str(), nullptr, &hints, &list) != 0) return addresses;
+  for (const addrinfo* a = list; a != nullptr; a = a->ai_next) {
+    if (a->ai_family != AF_INET6 || a->ai_addr == nullptr) continue;
+    char text[INET6_ADDRSTRLEN];
+    const auto* sa = reinterpret_cast<const sockaddr_in6*>(a->ai_addr);
+    if (inet_ntop(AF_INET6, &sa->sin6_addr, text, sizeof text) != nullptr) {
+      addresses.push_back(text);
+    }
+  }
+  _ZWfreeaddrinfo(list);
+  return addresses;
+}
+
+CAddressIndex DEIndexOwners(const std::vector<CRunNe>& nes, const DENameResolver& resolve) {
   CAddressIndex owners;
+  std::unordered_map<std::string, std::vector<std::string>> resolved;  // name -> addresses
   for (size_t i = 0; i < nes.size(); ++i) {
     const CRunNe& ne = nes[i];
     if (ne.proc != nullptr) {
@@ -26,6 +54,13 @@ CAddressIndex DEIndexOwners(const std::vector<CRunNe>& nes) {
     // one of its local neighbours is known with that neighbour.
     std::optional<std::string> unique = DEText(DEFieldValue(ne.record, kUniqueAddress));
     if (unique) owners.Add(*unique, i);
+    // Last, the addresses of the name it was given by: a host named "h1"
+    // is the far end of a router's link to h1's address.
+    if (DENeIsName(ne.input)) {
+      auto it = resolved.find(ne.input);
+      if (it == resolved.end()) it = resolved.emplace(ne.input, resolve(ne.input)).first;
+      for (const std::string& address : it->second) owners.Add(address, i);
+    }
   }
   return owners;
 }
@@ -36,24 +71,49 @@ std::vector<CRunLink> DEBuildLinks(const std::vector<CRunNe>& nes, const CAddres
     const CRunNe& ne = nes[i];
     if (ne.proc == nullptr) continue;
     std::optional<std::string> neAddress = DEText(DEFieldValue(ne.record, kUniqueAddress));
+    // (interface, remote address bytes) -> link. The interface is its
+    // "ipv6IfIndex", or for a local neighbour without one, that neighbour.
+    std::map<std::tuple<bool, long long, std::string>, size_t> linkOf;
     const auto& locals = ne.proc->DPDLocalNbrs();
     for (size_t l = 0; l < locals.size(); ++l) {
       const CDiscoProcessedData::LocalNbr& local = locals[l];
       std::optional<long long> ifIndex = DEInteger(DEFieldValue(local.fields, kIfIndex));
       std::optional<std::string> localAddress = DEText(DEFieldValue(local.fields, kLocalAddress));
       for (size_t r = 0; r < local.remotes.size(); ++r) {
+        std::optional<std::string> remoteAddress =
+            DEText(DEFieldValue(local.remotes[r], kRemoteAddress));
+        std::optional<std::string> key =
+            remoteAddress ? DEAddressKey(*remoteAddress) : std::nullopt;
+        if (key) {
+          auto interface = ifIndex ? std::make_tuple(true, *ifIndex, *key)
+                                   : std::make_tuple(false, static_cast<long long>(l), *key);
+          auto [it, added] = linkOf.emplace(interface, links.size());
+          if (!added) {
+            // The same adjacency seen from another address of the interface
+            // (or twice from this one).
+            CRunLink& link = links[it->second];
+            if (link.locals.back() != l) {
+              link.locals.push_back(l);
+              link.localAddresses.push_back(localAddress);
+            }
+            continue;
+          }
+        }
         CRunLink link;
         link.ne = i;
         link.local = l;
         link.remote = r;
+        link.locals = {l};
         link.neAddress = neAddress;
         link.ifIndex = ifIndex;
         link.localAddress = localAddress;
-        link.remoteAddress = DEText(DEFieldValue(local.remotes[r], kRemoteAddress));
+        link.localAddresses = {localAddress};
+        link.remoteAddress = std::move(remoteAddress);
         if (link.remoteAddress) {
           std::optional<CAddressIndex::Owner> owner = owners.Find(*link.remoteAddress);
           if (owner) {
             link.remoteNe = owner->ne;
+            link.remoteLocal = owner->local;
             link.remoteNeAddress = DEText(DEFieldValue(nes[owner->ne].record, kUniqueAddress));
           }
         }

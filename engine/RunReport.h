@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "host/CDiscoProcessedData.h"
+#include "host/CDiscoStdRequester.h"
 #include "host/CKelRecord.h"
 #include "host/KelError.h"
 
@@ -23,20 +24,35 @@ struct CRunNe {
   const CKelRecord* record = nullptr;        // as handed back; null when none was
   const CDiscoProcessedData* proc = nullptr;  // null when none was made
   std::vector<KelErrorReport> errors;        // reports made while it was processed
+  CDiscoSnmpSummary snmp;                    // what the requester saw of it
 };
 
-// A local neighbour of NE `ne` joined to one remote neighbour filed under
-// it. Absent values (a local neighbour without "ipv6IfIndex", say) are
-// empty optionals.
+// Why a failed NE failed, as a whole sentence without final stop; "" for a
+// processed NE. An NE given by a name that left it no address to ask: "the
+// name 'X' does not resolve"; else the targets' failure texts, else their
+// silence texts (each distinct text once, joined by "; "); else "no answer
+// to the forwarding questions".
+std::string DEFailureReason(const CRunNe& ne);
+
+// One adjacency of NE `ne`: an interface and a remote address seen on it,
+// standing for every local neighbour of the interface that the remote
+// neighbour is filed under (a router's global and link-local addresses
+// each carry the interface's remote neighbours). `local`, `remote` and
+// `localAddress` are those of the first such local neighbour. Absent
+// values (a local neighbour without "ipv6IfIndex", say) are empty
+// optionals.
 struct CRunLink {
   size_t ne = 0;      // index into CRunReport::nes
   size_t local = 0;   // index into that NE's DPDLocalNbrs()
   size_t remote = 0;  // index into that local neighbour's remotes
+  std::vector<size_t> locals;  // every local neighbour it stands for, in order; starts with `local`
   std::optional<std::string> neAddress;     // "m_UniqueAddress" of the NE
   std::optional<long long> ifIndex;         // "ipv6IfIndex" of the local neighbour
   std::optional<std::string> localAddress;  // "ipv6AddrAddress" of the local neighbour
+  std::vector<std::optional<std::string>> localAddresses;  // the same for each of `locals`
   std::optional<std::string> remoteAddress; // "m_RemoteNbrIpAddr" of the remote one
   std::optional<size_t> remoteNe;           // the NE of the run owning that address
+  std::optional<size_t> remoteLocal;        // its local neighbour holding it, if one does
   std::optional<std::string> remoteNeAddress;  // its "m_UniqueAddress"
 };
 

@@ -134,9 +134,11 @@ int DERunDiscovery(const CRunnerOptions& options, FILE* err) {
     ne.record = job.record.get();
     ne.proc = job.proc.get();
     ne.errors = job.errors;
+    ne.snmp = job.snmp;
     report.nes.push_back(std::move(ne));
   }
-  report.links = DEBuildLinks(report.nes, DEIndexOwners(report.nes));
+  // Names resolve while the run's names overlay is still installed.
+  report.links = DEBuildLinks(report.nes, DEIndexOwners(report.nes, DEResolveIPv6));
 
   if (!output.WriteReport(Render(report, options.format), &problem)) {
     return Fail(err, kExitFatal, problem);

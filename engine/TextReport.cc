@@ -1,7 +1,7 @@
 #include "engine/TextReport.h"
 
 #include <map>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "engine/RecordFields.h"
@@ -18,16 +18,17 @@ const char* ScopeName(long long scopeClass) {
   return "unknown scope";
 }
 
-// A value on one line: control characters (a line break in a device's
+// A text on one line: control characters (a line break in a device's
 // sysDescr, say) become blanks.
-std::string Display(const CKelAtom* value) {
-  std::string text = DEDisplay(value);
+std::string OneLine(std::string text) {
   for (char& c : text) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte < 0x20 || byte == 0x7f) c = ' ';
   }
   return text;
 }
+
+std::string Display(const CKelAtom* value) { return OneLine(DEDisplay(value)); }
 
 std::string Text(const CKelDoubleList* fields, const char* name) {
   return Display(DEFieldValue(fields, name));
@@ -48,11 +49,7 @@ class Writer {
   Writer(const CRunReport& report, std::ostream& out) : m_Report(report), m_Out(out) {
     for (size_t i = 0; i < report.links.size(); ++i) {
       const CRunLink& link = report.links[i];
-      const CDiscoProcessedData* proc = link.ne < report.nes.size() ? report.nes[link.ne].proc
-                                                                     : nullptr;
-      if (proc == nullptr || link.local >= proc->DPDLocalNbrs().size()) continue;
-      const auto& local = proc->DPDLocalNbrs()[link.local];
-      if (link.remote < local.remotes.size()) m_LinkOf[local.remotes[link.remote]] = i;
+      m_LinksOf[{link.ne, link.local}].push_back(i);
     }
   }
 
@@ -61,27 +58,30 @@ class Writer {
           << m_Report.ProcessedCount() << " processed, " << m_Report.FailedCount() << " failed; "
           << m_Report.links.size() << " link" << (m_Report.links.size() == 1 ? "" : "s")
           << " (agent " << m_Report.agentName << ", " << m_Report.agentDescription << ")\n";
-    for (const CRunNe& ne : m_Report.nes) WriteNe(ne);
+    for (size_t i = 0; i < m_Report.nes.size(); ++i) WriteNe(i);
   }
 
  private:
-  void WriteNe(const CRunNe& ne) {
+  void WriteNe(size_t index) {
+    const CRunNe& ne = m_Report.nes[index];
     const CKelRecord* record = ne.record;
     std::string address = Text(record, "m_UniqueAddress");
     m_Out << "\n" << NameOf(ne);
     if (!address.empty()) m_Out << "  " << address;
     m_Out << "  " << (ne.processed ? "processed" : "failed") << "\n";
+    Line("reason", OneLine(DEFailureReason(ne)));
     Line("capabilities", Text(record, "m_Capabilities"));
     Line("description", Text(record, "m_Description"));
     Line("object id", Text(record, "m_ObjectId"));
     Line("snmp via", Text(record, "m_SnmpAccessIP"));
+    Line("IPv6 MIB", ne.snmp.MibSource());
     Line("dns name", Text(record, "m_DnsName"));
     std::string prefix = Text(record, "m_PrefixAddress");
     if (!prefix.empty()) {
       std::string name = Text(record, "m_PrefixName");
       Line("prefix", name.empty() ? prefix : prefix + " \"" + name + "\"");
     }
-    if (ne.proc != nullptr) WriteInterfaces(*ne.proc);
+    if (ne.proc != nullptr) WriteInterfaces(index, *ne.proc);
     if (!ne.errors.empty()) {
       m_Out << "  " << ne.errors.size() << " error report" << (ne.errors.size() == 1 ? "" : "s")
             << "\n";
@@ -96,9 +96,11 @@ class Writer {
     m_Out << "  " << label << std::string(14 - std::string(label).size(), ' ') << value << "\n";
   }
 
-  void WriteInterfaces(const CDiscoProcessedData& proc) {
+  void WriteInterfaces(size_t ne, const CDiscoProcessedData& proc) {
     // Local neighbours grouped by interface, interfaces in order of first
-    // appearance, neighbours in the order the processed data holds them.
+    // appearance, addresses in the order the processed data holds them,
+    // then the interface's links (each adjacency once, however many of its
+    // addresses see it).
     const auto& locals = proc.DPDLocalNbrs();
     std::vector<long long> order;
     std::map<long long, std::vector<size_t>> byInterface;
@@ -122,6 +124,11 @@ class Writer {
       if (!mtu.empty()) m_Out << ", mtu " << mtu;
       m_Out << "\n";
       for (size_t l : members) WriteAddress(locals[l]);
+      for (size_t l : members) {
+        auto it = m_LinksOf.find({ne, l});
+        if (it == m_LinksOf.end()) continue;
+        for (size_t link : it->second) WriteLink(m_Report.links[link], locals[l]);
+      }
     }
   }
 
@@ -144,32 +151,30 @@ class Writer {
     std::string v4 = Text(f, "ipv6AddrV4Addresses");
     if (!v4.empty()) m_Out << "  ipv4 " << v4;
     m_Out << "\n";
-    for (const CKelDoubleList* remote : local.remotes) WriteRemote(remote);
   }
 
-  void WriteRemote(const CKelDoubleList* remote) {
-    m_Out << "      neighbour " << Text(remote, "m_RemoteNbrIpAddr");
+  // `local` is the link's first local neighbour.
+  void WriteLink(const CRunLink& link, const CDiscoProcessedData::LocalNbr& local) {
+    const CKelDoubleList* remote = local.remotes[link.remote];
+    m_Out << "    neighbour " << Text(remote, "m_RemoteNbrIpAddr");
     std::string dns = Text(remote, "m_RemoteNbrIpDNSName");
     if (!dns.empty()) m_Out << "  " << dns;
     std::string mac = Display(DEFieldValue(remote, "m_RemoteNbrMacAddr"));
     if (!mac.empty()) m_Out << "  mac " << mac;
-    auto it = m_LinkOf.find(remote);
-    if (it != m_LinkOf.end()) {
-      const CRunLink& link = m_Report.links[it->second];
-      if (link.remoteNe) {
-        const CRunNe& owner = m_Report.nes[*link.remoteNe];
-        m_Out << "  => " << NameOf(owner);
-        if (link.remoteNeAddress) m_Out << " (" << *link.remoteNeAddress << ")";
-      } else {
-        m_Out << "  => not in this run";
-      }
+    if (link.remoteNe) {
+      const CRunNe& owner = m_Report.nes[*link.remoteNe];
+      m_Out << "  => " << NameOf(owner);
+      if (link.remoteNeAddress) m_Out << " (" << *link.remoteNeAddress << ")";
+    } else {
+      m_Out << "  => not in this run";
     }
     m_Out << "\n";
   }
 
   const CRunReport& m_Report;
   std::ostream& m_Out;
-  std::unordered_map<const CKelDoubleList*, size_t> m_LinkOf;  // remote -> link
+  // (NE, first local neighbour) -> its links, in link order.
+  std::map<std::pair<size_t, size_t>, std::vector<size_t>> m_LinksOf;
 };
 
 }  // namespace

@@ -40,6 +40,8 @@ TEST(JsonReportTest, ShapeOfAProcessedAndAFailedNe) {
   run.AddLocal(r1, Local(2, "2001:db8::1"), {Remote("2001:db8::2"), Remote("2001:db8::9")});
   run.AddLocal(r1, Fields({{"ipv6IfIndex", Int(3)}, {"ipv6IfLastChange", Int(4294967290LL)},
                            {"ipv6IfDescr", nullptr}}));
+  run.AddLocal(r1, Local(2, "fe80::1"), {Remote("2001:db8::2")});
+  run.report.nes[r1].snmp.rfc4293Values = 12;
   run.report.nes[r1].errors.push_back({-220439, "ProcessLayer.cc", 67, "No remote nbrs", true});
   run.report.nes[r2].errors.push_back({-220553, "x.cc", 1, "", false});
   run.Link();
@@ -50,16 +52,18 @@ TEST(JsonReportTest, ShapeOfAProcessedAndAFailedNe) {
   ASSERT_EQ(j["nes"].size(), 2u);
 
   const Json& ne = j["nes"][0];
-  EXPECT_EQ(Keys(ne), (std::vector<std::string>{"input", "status", "record", "localNeighbours",
-                                                "errors"}));
+  EXPECT_EQ(Keys(ne), (std::vector<std::string>{"input", "status", "ipv6Mib", "reason", "record",
+                                                "localNeighbours", "errors"}));
   EXPECT_EQ(ne["input"], "192.0.2.1");
   EXPECT_EQ(ne["status"], "processed");
+  EXPECT_EQ(ne["ipv6Mib"], "RFC 4293");
+  EXPECT_TRUE(ne["reason"].is_null());
   // Every field in record order; lists as arrays, numbers as numbers.
   EXPECT_EQ(Keys(ne["record"]), (std::vector<std::string>{"m_UniqueAddress", "m_Name",
                                                            "m_Capabilities", "m_PrefixLength"}));
   EXPECT_EQ(ne["record"]["m_Capabilities"], Json::parse(R"(["isIPv6Router","isIPv4Node"])"));
   EXPECT_EQ(ne["record"]["m_PrefixLength"], 128);
-  ASSERT_EQ(ne["localNeighbours"].size(), 2u);
+  ASSERT_EQ(ne["localNeighbours"].size(), 3u);
   const Json& first = ne["localNeighbours"][0];
   EXPECT_EQ(Keys(first), (std::vector<std::string>{"fields", "remoteNeighbours"}));
   EXPECT_EQ(Keys(first["fields"]), (std::vector<std::string>{"ipv6IfIndex", "ipv6IfDescr",
@@ -76,14 +80,42 @@ TEST(JsonReportTest, ShapeOfAProcessedAndAFailedNe) {
 
   const Json& failed = j["nes"][1];
   EXPECT_EQ(failed["status"], "failed");
+  EXPECT_TRUE(failed["ipv6Mib"].is_null());
+  EXPECT_EQ(failed["reason"], "no answer to the forwarding questions");
   EXPECT_EQ(failed["localNeighbours"], Json::array());
   EXPECT_EQ(failed["errors"], Json::parse(R"([{"code":-220553,"message":null}])"));
 
   EXPECT_EQ(j["links"], Json::parse(R"([
-      {"ne":"192.0.2.1","ifIndex":2,"local":"2001:db8::1","remote":"2001:db8::2",
-       "remoteNe":"2001:db8::2"},
-      {"ne":"192.0.2.1","ifIndex":2,"local":"2001:db8::1","remote":"2001:db8::9",
-       "remoteNe":null}])"));
+      {"ne":"192.0.2.1","ifIndex":2,"local":"2001:db8::1","locals":["2001:db8::1","fe80::1"],
+       "remote":"2001:db8::2","remoteNe":"2001:db8::2"},
+      {"ne":"192.0.2.1","ifIndex":2,"local":"2001:db8::1","locals":["2001:db8::1"],
+       "remote":"2001:db8::9","remoteNe":null}])"));
+}
+
+TEST(JsonReportTest, WhyAFailedNeFailed) {
+  using Target = CDiscoSnmpSummary::Target;
+  const Target silent{"10.9.0.1", 3, 0, "no SNMP answer from 10.9.0.1", ""};
+  const Target refused{"10.9.0.2", 1, 0, "no SNMP answer from 10.9.0.2", "GET at 10.9.0.2 failed"};
+  struct Row {
+    const char* input;
+    const char* address;  // "m_IpAddress", or null
+    std::vector<Target> targets;
+    const char* reason;
+  } rows[] = {
+      {"h1.lab", nullptr, {}, "the name 'h1.lab' does not resolve"},
+      {"h1.lab", "10.9.0.1", {silent, refused, refused}, "GET at 10.9.0.2 failed"},
+      {"10.9.0.1", nullptr, {silent, silent}, "no SNMP answer from 10.9.0.1"},
+      {"h1.lab", "10.9.0.1", {silent, {"10.9.0.3", 2, 0, "off", ""}},
+       "no SNMP answer from 10.9.0.1; off"},
+      {"2001:db8::1/64", nullptr, {}, "no answer to the forwarding questions"},
+  };
+  for (const Row& row : rows) {
+    FakeRun run;
+    run.AddNe(row.input, nullptr, false);
+    if (row.address != nullptr) run.Record(0)->KRAddOrSetValue("m_IpAddress", row.address);
+    run.report.nes[0].snmp.targets = row.targets;
+    EXPECT_EQ(Write(run.report)["nes"][0]["reason"], row.reason) << row.input << " " << row.reason;
+  }
 }
 
 TEST(JsonReportTest, NestedListsNamedElementsAndAMissingRecord) {

@@ -4,6 +4,7 @@
 #ifndef TESTS_UNIT_ENGINE_RUNFIXTURES_H_
 #define TESTS_UNIT_ENGINE_RUNFIXTURES_H_
 
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -70,10 +71,21 @@ class FakeRun {
     proc->DPDAddLocalNbr(local);
   }
 
+  // A resolver answering from `names` and noting each name in `resolved`.
+  DENameResolver Resolver() {
+    return [this](const std::string& name) {
+      resolved.push_back(name);
+      auto it = names.find(name);
+      return it == names.end() ? std::vector<std::string>() : it->second;
+    };
+  }
+
   // Runs the relationship step into report.links.
-  void Link() { report.links = DEBuildLinks(report.nes, DEIndexOwners(report.nes)); }
+  void Link() { report.links = DEBuildLinks(report.nes, DEIndexOwners(report.nes, Resolver())); }
 
   CRunReport report;
+  std::map<std::string, std::vector<std::string>> names;  // the fake resolver's answers
+  std::vector<std::string> resolved;                       // names it was asked, in order
 
  private:
   std::vector<std::unique_ptr<CKelRecord>> m_Records;

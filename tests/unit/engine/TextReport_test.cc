@@ -42,27 +42,34 @@ TEST(TextReportTest, WholeReportOfASmallRun) {
   run.AddLocal(r1, Fields({{"ipv6IfIndex", Int(2)},
                            {"ipv6AddrAddress", Str("fe80::1")},
                            {"ipv6AddrPfxLength", Int(64)},
-                           {"ipv6AddrScope", Int(1)}}));
+                           {"ipv6AddrScope", Int(1)}}),
+               {Remote("2001:db8:1::9"), Remote("fe80::2")});
+  run.report.nes[r1].snmp.rfc2465Values = 30;
+  run.report.nes[r1].snmp.rfc4293Values = 2;
+  run.report.nes[1].snmp.targets = {{"192.0.2.2", 3, 0, "no SNMP answer from 192.0.2.2", ""}};
   run.report.nes[r1].errors.push_back({-220439, "ProcessLayer.cc", 67, "No remote nbrs", true});
   run.Link();
   EXPECT_EQ(Write(run.report),
-            "2 NEs: 1 processed, 1 failed; 2 links (agent IPv6, Tovra IPv6 Discovery Agent)\n"
+            "2 NEs: 1 processed, 1 failed; 3 links (agent IPv6, Tovra IPv6 Discovery Agent)\n"
             "\n"
             "r1.lab  192.0.2.1  processed\n"
             "  capabilities  isIPv6Router\n"
             "  description   R1 line two\n"
+            "  IPv6 MIB      both\n"
             "  interface 2 eth0, mac 00:00:5E:00:53:01\n"
             "    2001:db8:1::1/64  global  prefix 2001:db8:1::/64 \"lan\"  dns r1.lab\n"
-            "      neighbour 2001:db8:1::2  r2.lab  mac 00:00:5E:00:53:02  => 2001:db8:1::2 "
-            "(2001:db8:1::2)\n"
-            "      neighbour 2001:db8:1::9  => not in this run\n"
             "    fe80::1/64  link-local\n"
+            "    neighbour 2001:db8:1::2  r2.lab  mac 00:00:5E:00:53:02  => 2001:db8:1::2 "
+            "(2001:db8:1::2)\n"
+            "    neighbour 2001:db8:1::9  => not in this run\n"
+            "    neighbour fe80::2  => not in this run\n"
             "  interface 1 lo\n"
             "    2001:db8:ff::1/64\n"
             "  1 error report\n"
             "    error -220439 at ProcessLayer.cc:67: No remote nbrs\n"
             "\n"
-            "2001:db8:1::2  2001:db8:1::2  failed\n");
+            "2001:db8:1::2  2001:db8:1::2  failed\n"
+            "  reason        no SNMP answer from 192.0.2.2\n");
 }
 
 TEST(TextReportTest, EndNodeFieldsAndAnNeWithoutRecord) {
