@@ -136,6 +136,7 @@ CKelDoubleList* CDeviceView::Walk(const MibObject& column) {
     return nullptr;
   }
   ++m_Answered;
+  if (table == ETable::kIpv6If) own = Corrected(table);
   const uint32_t number = column.oid.back();
   std::vector<std::pair<const Oid*, const WireValue*>> rows;
   for (const auto& [index, row] : *own) {
@@ -167,6 +168,24 @@ CKelDoubleList* CDeviceView::Walk(const MibObject& column) {
                m_Target.c_str(), rows.size(),
                rows.empty() ? "neither MIB" : fromDevice ? "RFC 2465" : "its successors");
   return list;
+}
+
+const TableRows* CDeviceView::Corrected(ETable table) {
+  std::optional<TableRows>& own = m_Fetched[table];
+  if (m_StatusChecked || !own || own->empty()) return own ? &*own : nullptr;
+  m_StatusChecked = true;
+  // Only a table served in part is checked: one the device serves whole is
+  // taken as it is, without asking the IF-MIB.
+  bool partial = false;
+  for (uint32_t number : Table(table).columns) {
+    bool any = false;
+    for (const auto& row : *own) any = any || CellOf(row.second, number) != nullptr;
+    partial = partial || !any;
+  }
+  if (partial) {
+    if (const TableRows* ifTable = Fetch(ETable::kIf)) UnswapInterfaceStatus(*ifTable, &*own);
+  }
+  return &*own;
 }
 
 CKelDoubleList* CDeviceView::WalkAlone(const MibObject& column) {

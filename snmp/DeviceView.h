@@ -12,6 +12,8 @@
 //   for the device's rows, from the translated table;
 // - ipv6Forwarding.0, when the device has no such object, is answered
 //   with ipv6IpForwarding.0;
+// - in an ipv6IfTable served in part, administrative and operational
+//   status swapped against the IF-MIB are put right (UnswapInterfaceStatus);
 // - a GET is asked once; its answer is kept.
 // Every request opens its own channel. Error reports (a walk that stopped,
 // a request that could not be made) are made on the calling thread.
@@ -72,6 +74,9 @@ class CDeviceView {
   // device did not answer.
   const TableRows* Fetch(ETable table);
   const TableRows& Translated(ETable table);
+  // The device's rows of `table` (fetched) after the status check of an
+  // ipv6IfTable served in part, made once.
+  const TableRows* Corrected(ETable table);
   // A column outside the fetched tables (an index column), walked alone.
   CKelDoubleList* WalkAlone(const MibObject& column);
   void Fail(const std::string& text);
@@ -86,6 +91,7 @@ class CDeviceView {
   std::map<ETable, TableRows> m_Sources;                  // fetched newer tables, for translation
   std::map<ETable, TableRows> m_Translated;
   std::map<ETable, size_t> m_Delivered;  // rows handed out per RFC 2465 table
+  bool m_StatusChecked = false;
   int m_Requests = 0;
   int m_Answered = 0;
   std::string m_Failure;

@@ -262,6 +262,24 @@ TableRows NetToMedia(const TableRows& ipNetToPhysical) {
 
 }  // namespace
 
+void UnswapInterfaceStatus(const TableRows& ifTable, TableRows* ipv6IfTable) {
+  for (auto& [index, row] : *ipv6IfTable) {
+    if (index.size() != 1) continue;
+    const TableRow* ifRow = RowAt(ifTable, index[0]);
+    long long admin = 0, oper = 0, v6Admin = 0, v6Oper = 0;
+    if (ifRow == nullptr || !IntegerOf(CellOf(*ifRow, 7), &admin) ||
+        !IntegerOf(CellOf(*ifRow, 8), &oper) || !IntegerOf(CellOf(row, 9), &v6Admin) ||
+        !IntegerOf(CellOf(row, 10), &v6Oper)) {
+      continue;
+    }
+    const bool upDown = (admin == 1 && oper == 2) || (admin == 2 && oper == 1);
+    if (upDown && v6Admin == oper && v6Oper == admin) {
+      row[9] = Int(admin);
+      row[10] = Int(oper);
+    }
+  }
+}
+
 TableRows TranslateRfc2465(ETable table, const std::map<ETable, TableRows>& sources) {
   static const TableRows kEmpty;
   auto source = [&sources](ETable id) -> const TableRows& {

@@ -56,6 +56,14 @@ namespace snmp {
 // empty).
 TableRows TranslateRfc2465(ETable table, const std::map<ETable, TableRows>& sources);
 
+// net-snmp's Linux agent (5.9) fills ipv6IfAdminStatus from the link's
+// carrier and ipv6IfOperStatus from its administrative flag: an interface
+// that is up without carrier reads "administratively down". For each row of
+// `ipv6IfTable` whose two status columns are exactly the IF-MIB's
+// ifAdminStatus and ifOperStatus of the same interface swapped (one up,
+// the other down), the IF-MIB's values are taken. Other rows stay.
+void UnswapInterfaceStatus(const TableRows& ifTable, TableRows* ipv6IfTable);
+
 }  // namespace snmp
 
 #endif  // SNMP_RFC2465TRANSLATION_H_

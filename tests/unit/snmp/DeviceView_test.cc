@@ -43,11 +43,17 @@ TEST(DeviceViewTest, EachNeGetsRfc2465FromWhateverTheDeviceServes) {
        "RFC 4293", 2 + 2 + 3, ""},
       {"part of ipv6IfTable: the missing columns filled for the device's rows",
        "1.3.6.1.2.1.2.2.1.9.2|67|77\n1.3.6.1.2.1.2.2.1.9.3|67|99\n"
+       "1.3.6.1.2.1.2.2.1.7.2|2|1\n1.3.6.1.2.1.2.2.1.8.2|2|2\n"
+       "1.3.6.1.2.1.2.2.1.7.3|2|2\n1.3.6.1.2.1.2.2.1.8.3|2|1\n"
        "1.3.6.1.2.1.4.34.1.3.4.20." + ll + ".0.0.0.2|2|2\n"
-       "1.3.6.1.2.1.55.1.1.0|2|1\n1.3.6.1.2.1.55.1.5.1.2.2|4|eth0\n",
+       "1.3.6.1.2.1.55.1.1.0|2|1\n1.3.6.1.2.1.55.1.5.1.2.2|4|eth0\n"
+       "1.3.6.1.2.1.55.1.5.1.9.2|2|2\n1.3.6.1.2.1.55.1.5.1.9.3|2|2\n"
+       "1.3.6.1.2.1.55.1.5.1.10.2|2|1\n1.3.6.1.2.1.55.1.5.1.10.3|2|2\n",
        {{"ipv6Forwarding", {"0 = int:1"}},
+        {"ipv6IfAdminStatus", {"2 = int:1", "3 = int:2"}},  // 2: net-snmp's swap put right
+        {"ipv6IfOperStatus", {"2 = int:2", "3 = int:2"}},
         {"ipv6IfDescr", {"2 = text:eth0"}},
-        {"ipv6IfLastChange", {"2 = int:77"}},
+        {"ipv6IfLastChange", {"2 = int:77"}},  // 3 carries no IPv6 address
         {"ipv6IfIdentifier", {"2 = text:00:00:00:00:00:00:00:01"}},
         {"ipv6IfIdentifierLength", {"2 = int:64"}}},
        "both", 1 + 1 + 3, ""},
