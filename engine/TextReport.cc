@@ -74,7 +74,8 @@ class Writer {
     Line("description", Text(record, "m_Description"));
     Line("object id", Text(record, "m_ObjectId"));
     Line("snmp via", Text(record, "m_SnmpAccessIP"));
-    Line("IPv6 MIB", ne.snmp.MibSource());
+    const std::string mib = ne.snmp.MibSource();
+    Line("IPv6 MIB", mib == "both" ? "RFC 2465 and RFC 4293" : mib);
     Line("dns name", Text(record, "m_DnsName"));
     std::string prefix = Text(record, "m_PrefixAddress");
     if (!prefix.empty()) {

@@ -55,7 +55,7 @@ TEST(TextReportTest, WholeReportOfASmallRun) {
             "r1.lab  192.0.2.1  processed\n"
             "  capabilities  isIPv6Router\n"
             "  description   R1 line two\n"
-            "  IPv6 MIB      both\n"
+            "  IPv6 MIB      RFC 2465 and RFC 4293\n"
             "  interface 2 eth0, mac 00:00:5E:00:53:01\n"
             "    2001:db8:1::1/64  global  prefix 2001:db8:1::/64 \"lan\"  dns r1.lab\n"
             "    fe80::1/64  link-local\n"
