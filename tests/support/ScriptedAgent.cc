@@ -1,5 +1,7 @@
 #include "tests/support/ScriptedAgent.h"
 
+#include <algorithm>
+
 #include "host/CKelAtom.h"
 
 ScriptedAgent::~ScriptedAgent() {
@@ -8,11 +10,8 @@ ScriptedAgent::~ScriptedAgent() {
 
 void ScriptedAgent::Note(const char* step, const CKelRecord* ne) {
   std::string entry = step;
-  if (ne != nullptr) {
-    const CKelAtom* address = ne->KRValueOf("m_IpAddress");
-    entry += ':';
-    entry += (address != nullptr && address->KAString() != nullptr) ? address->KAString() : "";
-  }
+  const CKelAtom* address = ne != nullptr ? ne->KRValueOf("m_IpAddress") : nullptr;
+  if (ne != nullptr) entry += std::string(":") + (address != nullptr && address->KAString() ? address->KAString() : "");
   std::lock_guard<std::mutex> lock(m_LogMutex);
   m_Log.push_back(std::move(entry));
 }
@@ -24,11 +23,9 @@ std::vector<std::string> ScriptedAgent::Log() const {
 
 int ScriptedAgent::Count(const std::string& step) const {
   std::lock_guard<std::mutex> lock(m_LogMutex);
-  int count = 0;
-  for (const std::string& entry : m_Log) {
-    count += entry == step || entry.compare(0, step.size() + 1, step + ":") == 0;
-  }
-  return count;
+  return static_cast<int>(std::count_if(m_Log.begin(), m_Log.end(), [&step](const std::string& entry) {
+    return entry == step || entry.compare(0, step.size() + 1, step + ":") == 0;
+  }));
 }
 
 __boolean ScriptedAgent::DADoMediationFilter(CKelRecord* ne) {
@@ -51,13 +48,7 @@ void ScriptedAgent::DADoRelationshipLayer(CKelRecord* ne) {
   if (relationship) relationship(*this, ne);
 }
 
-void ScriptedAgent::DAProcessNewNe(CKelRecord* ne) {
-  if (newNe) {
-    newNe(*this, ne);
-  } else {
-    DAStandardNewNe(ne);
-  }
-}
+void ScriptedAgent::DAProcessNewNe(CKelRecord* ne) { newNe ? newNe(*this, ne) : DAStandardNewNe(ne); }
 
 void ScriptedAgent::DADoStartUpProcessing() {
   Note("startup", nullptr);

@@ -2,8 +2,6 @@
 // who sees them.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -47,29 +45,11 @@ TEST(KelErrorTest, CaptureRecordsCodeSourceLineAndMessage) {
   EXPECT_EQ(capture.Count(5, ""), 1);
   capture.Clear();
   EXPECT_TRUE(capture.Reports().empty());
-}
-
-TEST(KelErrorTest, SinkIsStandardErrorReplaceableAndRestored) {
   testing::internal::CaptureStderr();
-  CKelError(-220439, "dir/File.cc", 42, "sysDescr value null....");
-  CKelError(-220553, "File.cc", 43);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "error -220439 at File.cc:42: sysDescr value null....\nerror -220553 at File.cc:43\n");
-  std::vector<int> codes;
-  KelErrorSink previous = KelSetErrorSink([&codes](const KelErrorReport& r) { codes.push_back(r.code); });
-  CKelError(1, "a.cc", 1);
-  {
-    KelErrorCapture capture;  // takes over, then gives our sink back
-    CKelError(2, "a.cc", 2);
-    EXPECT_EQ(capture.Count(2), 1);
-  }
-  CKelError(3, "a.cc", 3);
+  KelErrorSink previous = KelSetErrorSink(nullptr);  // null: standard error
+  CKelError(-220553, "dir/File.cc", 43);
   KelSetErrorSink(previous);
-  EXPECT_EQ(codes, (std::vector<int>{1, 3}));
-  testing::internal::CaptureStderr();
-  KelSetErrorSink(nullptr);  // null restores standard error
-  CKelError(4, "a.cc", 4);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "error 4 at a.cc:4\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "error -220553 at File.cc:43\n");
 }
 
 TEST(KelErrorTest, ThreadScopeSeesOnlyItsOwnThreadCaptureSeesAll) {
@@ -93,18 +73,6 @@ TEST(KelErrorTest, ThreadScopeSeesOnlyItsOwnThreadCaptureSeesAll) {
   ASSERT_EQ(outer.Reports().size(), 1u);
   EXPECT_EQ(outer.Reports()[0].code, 10);
   EXPECT_EQ(all.Reports().size(), 1601u);
-}
-
-TEST(KelErrorTest, NestedScopesBothReceive) {
-  KelErrorCapture all;
-  KelThreadErrorScope outer;
-  {
-    KelThreadErrorScope inner;
-    CKelError(1, "x.cc", 1);
-    EXPECT_EQ(inner.Reports().size(), 1u);
-  }
-  CKelError(2, "x.cc", 2);
-  ASSERT_EQ(outer.Reports().size(), 2u);
   // Closed out of order, a scope still unlinks itself.
   auto* a = new KelThreadErrorScope();
   auto* b = new KelThreadErrorScope();
@@ -113,7 +81,7 @@ TEST(KelErrorTest, NestedScopesBothReceive) {
   EXPECT_EQ(b->Reports().size(), 1u);
   delete b;
   CKelError(4, "x.cc", 4);
-  EXPECT_EQ(outer.Reports().size(), 4u);
+  EXPECT_EQ(outer.Reports().size(), 3u);
 }
 
 TEST(KelTraceTest, LevelGatesWholeLines) {
@@ -133,73 +101,14 @@ TEST(KelTraceTest, LevelGatesWholeLines) {
     EXPECT_EQ(capture.Text(), row.written ? "line\nf" + std::to_string(row.level) + "\n" : "")
         << "threshold " << row.threshold << " level " << row.level;
   }
+  // A line ends with one newline; nothing is written for empty or null texts.
   KelTraceCapture capture(4);
-  genXPLTrace("\nENTER : CDiscoIPv6Agent::DAProcessNewNe()\n", 4);
+  genXPLTrace("\nENTER : DAProcessNewNe()\n", 4);
   genXPLTrace("", 4);
   genXPLTrace(nullptr, 4);
-  genXPLTracef(4, "%s[%d]", "two\nlines", 7);
-  std::string big(5000, 'a');
-  genXPLTracef(2, "<%s>", big.c_str());
-  EXPECT_EQ(capture.Text(), "\nENTER : CDiscoIPv6Agent::DAProcessNewNe()\ntwo\nlines[7]\n<" + big + ">\n");
-  EXPECT_TRUE(capture.Contains("ENTER : "));
-  EXPECT_FALSE(capture.Contains("LEAVE : "));
-  EXPECT_EQ(capture.Count("\n"), 5);
-  EXPECT_EQ(capture.Count(""), 0);
-  capture.Clear();
-  EXPECT_EQ(capture.Text(), "");
-}
-
-TEST(KelTraceTest, CaptureRestoresLevelAndSink) {
-  __Kelvane_Debug_Level = 1;
-  std::string mine;
-  KelTraceSink previous = KelSetTraceSink([&mine](const std::string& text) { mine += text; });
-  {
-    KelTraceCapture capture(4);
-    genXPLTrace("captured", 4);
-    EXPECT_EQ(capture.Text(), "captured\n");
-  }
-  EXPECT_EQ(__Kelvane_Debug_Level, 1);
-  genXPLTrace("to mine", 1);
-  genXPLTrace("too deep", 2);
-  KelSetTraceSink(previous);
-  EXPECT_EQ(mine, "to mine\n");
-  testing::internal::CaptureStderr();
-  KelSetTraceSink(nullptr);
-  genXPLTrace("to stderr", 1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "to stderr\n");
-  __Kelvane_Debug_Level = 0;
-}
-
-TEST(KelTraceTest, LinesFromManyThreadsNeverMix) {
-  const int kThreads = 8, kLines = 300;
-  KelTraceCapture capture(3);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([t] {
-      for (int i = 0; i < kLines; ++i) {
-        if (i % 2 == 0) {
-          genXPLTracef(3, "thread %d line %d payload %s", t, i, "abcdefghijklmnopqrstuvwxyz");
-        } else {
-          genXPLTrace(("thread " + std::to_string(t) + " line " + std::to_string(i) + " payload abcdefghijklmnopqrstuvwxyz").c_str(), 3);
-        }
-        genXPLTrace("never", 4);
-      }
-    });
-  }
-  for (auto& th : threads) th.join();
-  std::istringstream in(capture.Text());
-  std::string line;
-  std::vector<int> next(kThreads, 0);
-  int lines = 0;
-  for (; std::getline(in, line); ++lines) {
-    int t = -1, i = -1;
-    char payload[64] = {0};
-    ASSERT_EQ(sscanf(line.c_str(), "thread %d line %d payload %63s", &t, &i, payload), 3) << line;
-    ASSERT_TRUE(t >= 0 && t < kThreads) << line;
-    EXPECT_STREQ(payload, "abcdefghijklmnopqrstuvwxyz") << line;
-    EXPECT_EQ(i, next[t]++) << "lines of one thread keep their order";
-  }
-  EXPECT_EQ(lines, kThreads * kLines);
+  const std::string big(5000, 'a');
+  genXPLTracef(2, "%s[%d]", big.c_str(), 7);
+  EXPECT_EQ(capture.Text(), "\nENTER : DAProcessNewNe()\n" + big + "[7]\n");
 }
 
 }  // namespace
