@@ -42,16 +42,10 @@ MC_SCOPES = {0x1: 9, 0x2: 10, 0x5: 11, 0x8: 12, 0xE: 13}
 
 def scope(a):
     """The agent's scope number: its tests in its order, first match wins."""
-    if a == UNSPECIFIED:
-        return 5
-    if a == LOOPBACK:
-        return 4
-    if a in LINK_LOCAL:
-        return 1
-    if a in SITE_LOCAL:
-        return 2
-    if a in GLOBAL:
-        return 3
+    for number, matches in ((5, a == UNSPECIFIED), (4, a == LOOPBACK), (1, a in LINK_LOCAL),
+                            (2, a in SITE_LOCAL), (3, a in GLOBAL)):
+        if matches:
+            return number
     if a.ipv4_mapped is not None:
         return 6
     if a in V4_COMPAT:  # :: and ::1 were claimed above
@@ -101,14 +95,9 @@ def random_address(rng):
         else:
             groups.append(rng.randrange(0x10000))
     kind = rng.randrange(12)
-    if kind == 0:
-        groups[0] = 0xFE80 | rng.randrange(0x40)
-    elif kind == 1:
-        groups[0] = 0xFEC0 | rng.randrange(0x40)
-    elif kind == 2:
-        groups[0] = 0xFF00 | rng.randrange(0x100)
-    elif kind == 3:
-        groups[0] = 0x2000 | rng.randrange(0x2000)
+    if kind < 4:  # link-local, site-local, multicast, global
+        base, span = [(0xFE80, 0x40), (0xFEC0, 0x40), (0xFF00, 0x100), (0x2000, 0x2000)][kind]
+        groups[0] = base | rng.randrange(span)
     elif kind == 4:  # IPv4-mapped
         groups[:6] = [0, 0, 0, 0, 0, 0xFFFF]
     elif kind == 5:  # IPv4-compatible (or :: and ::1 now and then)
@@ -116,14 +105,10 @@ def random_address(rng):
         if groups[6] == 0 and groups[7] < 2:
             groups[7] = rng.randrange(2, 0x10000)
         if rng.random() < 0.1:
-            groups[6] = 0
-            groups[7] = rng.randrange(4)
+            groups[6], groups[7] = 0, rng.randrange(4)
     elif kind == 6:
         groups[0] = rng.randrange(0x20)
-    value = 0
-    for g in groups:
-        value = (value << 16) | g
-    return ipaddress.IPv6Address(value)
+    return ipaddress.IPv6Address(int("".join("%04x" % g for g in groups), 16))
 
 
 MUTATION_CHARS = "0123456789abcdefABCDEFgxG:.:.: /-_"
@@ -131,12 +116,10 @@ MUTATION_CHARS = "0123456789abcdefABCDEFgxG:.:.: /-_"
 
 def text_forms(rng, a):
     """A few ways of writing `a` that ipaddress reads back."""
-    forms = [a.compressed, a.exploded]
-    forms.append("".join(ch.upper() if rng.random() < 0.5 else ch for ch in a.compressed))
-    groups = a.exploded.split(":")
-    tail = ipaddress.IPv4Address(int(a) & 0xFFFFFFFF)
-    forms.append(":".join(g.lstrip("0") or "0" for g in groups[:6]) + ":" + str(tail))
-    return forms
+    mixed = "".join(ch.upper() if rng.random() < 0.5 else ch for ch in a.compressed)
+    head = ":".join(g.lstrip("0") or "0" for g in a.exploded.split(":")[:6])
+    tail = str(ipaddress.IPv4Address(int(a) & 0xFFFFFFFF))
+    return [a.compressed, a.exploded, mixed, head + ":" + tail]
 
 
 def mutate(rng, text):
@@ -144,12 +127,13 @@ def mutate(rng, text):
     for _ in range(rng.randrange(1, 4)):
         op = rng.randrange(7)
         pos = rng.randrange(len(chars) + 1)
+        last = min(pos, len(chars) - 1)
         if op == 0 and chars:
-            del chars[min(pos, len(chars) - 1)]
+            del chars[last]
         elif op == 1:
             chars.insert(pos, rng.choice(MUTATION_CHARS))
         elif op == 2 and chars:
-            chars[min(pos, len(chars) - 1)] = rng.choice(MUTATION_CHARS)
+            chars[last] = rng.choice(MUTATION_CHARS)
         elif op == 3:
             chars[pos:pos] = list("::")
         elif op == 4:
@@ -186,9 +170,7 @@ def main():
         out.write("A\t%s\t%s\t%s\t%d\t%s\t%s\n" %
                   (a.packed.hex(), a.compressed, a.exploded, scope(a), kind, dotted))
 
-    cut = addresses[:args.prefix_count]
-    cut.append(ipaddress.IPv6Address("ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff"))
-    for a in cut:
+    for a in addresses[:args.prefix_count] + [ipaddress.IPv6Address(2**128 - 1)]:
         for length in range(129):
             network = NET((int(a), length), strict=False).network_address
             out.write("P\t%s\t%d\t%s\n" % (a.packed.hex(), length, network.packed.hex()))

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <future>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -61,43 +63,54 @@ class CDiscoEngineTest : public ::testing::Test {
   KelErrorCapture errors;  // keeps expected reports off standard error
 };
 
-TEST_F(CDiscoEngineTest, SetsTheAgentUpAndClearsItAfterwards) {
-  {
-    CDiscoEngine engine(&agent, &requester, Options(1));
-    EXPECT_STREQ(agent.KAGetName(), "Scripted");
-    EXPECT_STREQ(agent.KAGetDesc(), "Scripted test agent");
-    EXPECT_EQ(agent.m_Requester, &requester);
-    EXPECT_NE(agent.m_ValidAddr, nullptr);
-    EXPECT_EQ(agent.m_Services, &engine);
-    EXPECT_NE(agent.m_StartUpThread, nullptr);
-    EXPECT_EQ(agent.m_DoneStartUp, E_KBFalse);
-    // The definition is the engine's own copy.
-    ASSERT_NE(agent.m_AgentDefinition, nullptr);
-    EXPECT_NE(agent.m_AgentDefinition, definition.get());
-    EXPECT_STREQ(Text(agent.m_AgentDefinition, "m_AgentName"), "Scripted");
-    EXPECT_EQ(agent.m_ValidAddr->KVAIsIpValid("192.0.2.1", E_KBFalse, E_KBFalse, E_KBFalse),
-              E_KBTrue);
+TEST_F(CDiscoEngineTest, OptionsDecideWhatTheAgentGetsAndAllIsClearedAfterwards) {
+  struct Row {
+    const char* what;
+    bool definition, startUpThread, setNames;
+  } rows[] = {{"everything", true, true, true}, {"nothing optional", false, false, false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ScriptedAgent a;
+    CDiscoEngineOptions options = Options(1);
+    if (!row.definition) options.agentDefinition = nullptr;
+    options.startUpThread = row.startUpThread;
+    options.setNames = row.setNames;
+    {
+      CDiscoEngine engine(&a, &requester, options);
+      EXPECT_STREQ(a.KAGetName(), row.setNames ? "Scripted" : "");
+      EXPECT_STREQ(a.KAGetDesc(), row.setNames ? "Scripted test agent" : "");
+      EXPECT_EQ(a.m_Requester, &requester);
+      EXPECT_EQ(a.m_Services, &engine);
+      EXPECT_EQ(a.m_StartUpThread != nullptr, row.startUpThread);
+      // The definition is the engine's own copy.
+      EXPECT_EQ(a.m_AgentDefinition != nullptr, row.definition);
+      EXPECT_NE(a.m_AgentDefinition, definition.get());
+      EXPECT_STREQ(Text(a.m_AgentDefinition, "m_AgentName"), row.definition ? "Scripted" : nullptr);
+      ASSERT_NE(a.m_ValidAddr, nullptr);
+      EXPECT_EQ(a.m_ValidAddr->KVAIsIpValid("192.0.2.1", E_KBFalse, E_KBFalse, E_KBFalse), E_KBTrue);
+      EXPECT_EQ(engine.DESubmit(nullptr), -1);  // refused, no job
+      EXPECT_EQ(a.m_DoneStartUp, E_KBFalse);
+      engine.DEStartUp();
+      EXPECT_TRUE(engine.DEWaitStartUp(milliseconds(20000)));
+      EXPECT_EQ(a.Count("startup"), 1);
+      EXPECT_EQ(a.m_DoneStartUp, E_KBTrue);
+      EXPECT_TRUE(engine.DEWaitAll(milliseconds(0)));
+      EXPECT_EQ(engine.DEJobCount(), 0u);
+    }
+    EXPECT_EQ(a.m_Services, nullptr);
+    EXPECT_EQ(a.m_Requester, nullptr);
+    EXPECT_EQ(a.m_ValidAddr, nullptr);
+    EXPECT_EQ(a.m_StartUpThread, nullptr);
+    EXPECT_EQ(a.m_AgentDefinition, nullptr);
   }
-  EXPECT_EQ(agent.m_Services, nullptr);
-  EXPECT_EQ(agent.m_Requester, nullptr);
-  EXPECT_EQ(agent.m_ValidAddr, nullptr);
-  EXPECT_EQ(agent.m_StartUpThread, nullptr);
-  EXPECT_EQ(agent.m_AgentDefinition, nullptr);
-}
-
-TEST_F(CDiscoEngineTest, OptionsLeaveOutDefinitionStartUpThreadAndNames) {
-  CDiscoEngineOptions options;
-  options.agentDefinition = nullptr;
-  options.startUpThread = false;
-  options.setNames = false;
-  CDiscoEngine engine(&agent, nullptr, options);
-  EXPECT_EQ(agent.m_AgentDefinition, nullptr);
-  EXPECT_EQ(agent.m_StartUpThread, nullptr);
-  EXPECT_STREQ(agent.KAGetName(), "");
-  engine.DEStartUp();  // inline without a start-up thread
-  EXPECT_TRUE(engine.DEWaitStartUp(milliseconds(0)));
-  EXPECT_EQ(agent.Count("startup"), 1);
-  EXPECT_EQ(agent.m_DoneStartUp, E_KBTrue);
+  // An owned agent and requester go with the engine.
+  std::atomic<bool> destroyed{false};
+  auto* owned = new ScriptedAgent();
+  owned->destroyed = &destroyed;
+  CDiscoEngineOptions options = Options(1);
+  options.ownAgent = options.ownRequester = true;
+  delete new CDiscoEngine(owned, new FakeRequester(), options);
+  EXPECT_TRUE(destroyed);
 }
 
 TEST_F(CDiscoEngineTest, ProcessesAndFailsNesOnSeveralWorkersWithTheirOwnErrors) {
@@ -114,11 +127,9 @@ TEST_F(CDiscoEngineTest, ProcessesAndFailsNesOnSeveralWorkersWithTheirOwnErrors)
     return static_cast<__boolean>(i % 2 == 0 ? E_KBTrue : E_KBFalse);
   };
   std::atomic<int> running{0}, maxRunning{0};
-  auto mediation = agent.mediation;
-  agent.mediation = [&, mediation](ScriptedAgent& a, CKelRecord* ne) {
+  agent.mediation = [&, mediation = agent.mediation](ScriptedAgent& a, CKelRecord* ne) {
     const int now = ++running;
-    int seen = maxRunning;
-    while (now > seen && !maxRunning.compare_exchange_weak(seen, now)) {
+    for (int seen = maxRunning; now > seen && !maxRunning.compare_exchange_weak(seen, now);) {
     }
     std::this_thread::sleep_for(milliseconds(10));
     mediation(a, ne);
@@ -127,14 +138,12 @@ TEST_F(CDiscoEngineTest, ProcessesAndFailsNesOnSeveralWorkersWithTheirOwnErrors)
   for (int i = 0; i < kNes; ++i) {
     requester.SetGet(Address(i), "sysDescr", ("device " + std::to_string(i)).c_str());
   }
-
   CDiscoEngine engine(&agent, &requester, Options(4));
   engine.DEStartUp();
   for (int i = 0; i < kNes; ++i) EXPECT_EQ(engine.DESubmit(NewNe(Address(i))), i);
   ASSERT_TRUE(engine.DEWaitAll(milliseconds(20000)));
   ASSERT_EQ(engine.DEJobCount(), static_cast<size_t>(kNes));
   EXPECT_EQ(engine.DEDoneCount(), static_cast<size_t>(kNes));
-
   int reports = 1;
   for (int i = 0; i < kNes; ++i) {
     const CDiscoJob& job = engine.DEJob(i);
@@ -147,21 +156,16 @@ TEST_F(CDiscoEngineTest, ProcessesAndFailsNesOnSeveralWorkersWithTheirOwnErrors)
       EXPECT_EQ(report.message, Address(i));
     }
     reports += i % 3 + 1;
-    if (i % 2 == 0) {
-      EXPECT_EQ(job.status, E_DJSProcessed) << DEStatusName(job.status);
-      EXPECT_STREQ(Text(job.record.get(), "m_Description"), ("device " + std::to_string(i)).c_str());
-      ASSERT_NE(job.med, nullptr);
-      EXPECT_NE(job.med->DMDGetSnmpGet("sysDescr"), nullptr);
-      ASSERT_NE(job.proc, nullptr);
-      EXPECT_EQ(job.proc->DPDLocalNbrs().size(), 1u);
-      EXPECT_EQ(job.record->KRValueOf("m_FailedFlag"), nullptr);
-    } else {
-      EXPECT_EQ(job.status, E_DJSFailed) << DEStatusName(job.status);
-      ASSERT_NE(job.record->KRValueOf("m_FailedFlag"), nullptr);
-      EXPECT_EQ(job.record->KRValueOf("m_FailedFlag")->KAInt(), 1);
-      EXPECT_EQ(job.med, nullptr);
-      EXPECT_EQ(job.proc, nullptr);
-    }
+    const bool processed = i % 2 == 0;
+    EXPECT_EQ(job.status, processed ? E_DJSProcessed : E_DJSFailed) << DEStatusName(job.status);
+    EXPECT_EQ(job.med != nullptr && job.med->DMDGetSnmpGet("sysDescr") != nullptr, processed);
+    EXPECT_EQ(job.proc != nullptr && job.proc->DPDLocalNbrs().size() == 1u, processed);
+    EXPECT_STREQ(Text(job.record.get(), "m_Description"),
+                 processed ? ("device " + std::to_string(i)).c_str() : nullptr);
+    const CKelAtom* failed = job.record->KRValueOf("m_FailedFlag");
+    EXPECT_EQ(failed == nullptr, processed);
+    EXPECT_TRUE(processed ||
+                (failed != nullptr && failed->KAInt() == 1 && !job.med && !job.proc));
   }
   EXPECT_GE(maxRunning, 2);  // the workers did run side by side
   EXPECT_EQ(requester.GetCount(), kNes / 2);
@@ -201,44 +205,48 @@ TEST_F(CDiscoEngineTest, NesHandedInBeforeStartUpWaitAtTheGate) {
   for (int i = 0; i < 5; ++i) EXPECT_EQ(engine.DEJob(i).status, E_DJSProcessed);
 }
 
-TEST_F(CDiscoEngineTest, AnAgentThatKeepsTheRecordLeavesTheJobNotFinished) {
+// How a job ends when the agent keeps its record, or ends it more than once.
+TEST_F(CDiscoEngineTest, JobAccountingFollowsTheAgentsEndsOfJobs) {
   std::vector<CKelRecord*> kept;
   std::mutex keptMutex;
-  agent.newNe = [&](ScriptedAgent& a, CKelRecord* ne) {
-    if (std::string(Text(ne, "m_IpAddress")) == Address(1)) {
-      std::lock_guard<std::mutex> lock(keptMutex);
-      kept.push_back(ne);  // neither ended nor deleted
-    } else {
-      a.StandardNewNe(ne);
-    }
+  struct Row {
+    const char* what;
+    std::function<void(ScriptedAgent&, CKelRecord*)> newNe;
+    std::vector<EDiscoJobStatus> statuses;
+    int unmatched;
+  } rows[] = {
+      {"the record of NE 1 is kept, neither ended nor deleted",
+       [&](ScriptedAgent& a, CKelRecord* ne) {
+         if (std::string(Text(ne, "m_IpAddress")) != Address(1)) return a.StandardNewNe(ne);
+         std::lock_guard<std::mutex> lock(keptMutex);
+         kept.push_back(ne);
+       },
+       {E_DJSProcessed, E_DJSNotFinished, E_DJSProcessed}, 0},
+      {"every job is ended twice, and a null record once",
+       [](ScriptedAgent& a, CKelRecord* ne) {
+         a.DASendJobDoneToDisco(ne);
+         a.DASendJobDoneToDisco(ne);
+         a.DASendJobDoneToDisco(nullptr);
+         delete ne;
+       },
+       {E_DJSFailed}, 2},
   };
-  {
-    CDiscoEngine engine(&agent, &requester, Options(2));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ScriptedAgent a;
+    a.newNe = row.newNe;
+    CDiscoEngine engine(&a, &requester, Options(2));
     engine.DEStartUp();
-    for (int i = 0; i < 3; ++i) engine.DESubmit(NewNe(Address(i)));
+    for (size_t i = 0; i < row.statuses.size(); ++i) engine.DESubmit(NewNe(Address(i)));
     ASSERT_TRUE(engine.DEWaitAll(milliseconds(20000)));
-    EXPECT_EQ(engine.DEJob(0).status, E_DJSProcessed);
-    EXPECT_EQ(engine.DEJob(1).status, E_DJSNotFinished);
-    EXPECT_EQ(engine.DEJob(1).record, nullptr);
-    EXPECT_EQ(engine.DEJob(2).status, E_DJSProcessed);
+    for (size_t i = 0; i < row.statuses.size(); ++i) {
+      EXPECT_EQ(engine.DEJob(i).status, row.statuses[i]) << "NE " << i;
+      EXPECT_TRUE(row.statuses[i] != E_DJSNotFinished || engine.DEJob(i).record == nullptr);
+    }
+    EXPECT_EQ(engine.DEUnmatchedCount(), row.unmatched);
   }
   ASSERT_EQ(kept.size(), 1u);
   delete kept[0];
-}
-
-TEST_F(CDiscoEngineTest, ASecondEndOfAJobIsCountedAsUnmatched) {
-  agent.newNe = [](ScriptedAgent& a, CKelRecord* ne) {
-    a.DASendJobDoneToDisco(ne);
-    a.DASendJobDoneToDisco(ne);
-    a.DASendJobDoneToDisco(nullptr);
-    delete ne;
-  };
-  CDiscoEngine engine(&agent, &requester, Options(1));
-  engine.DEStartUp();
-  engine.DESubmit(NewNe(Address(9)));
-  ASSERT_TRUE(engine.DEWaitAll(milliseconds(20000)));
-  EXPECT_EQ(engine.DEJob(0).status, E_DJSFailed);
-  EXPECT_EQ(engine.DEUnmatchedCount(), 2);
 }
 
 TEST_F(CDiscoEngineTest, DestroyingBeforeStartUpReleasesEveryRecord) {
@@ -250,22 +258,6 @@ TEST_F(CDiscoEngineTest, DestroyingBeforeStartUpReleasesEveryRecord) {
   delete engine;
   EXPECT_EQ(agent.Count("startup"), 0);  // the gate opened without start-up
   EXPECT_LE(agent.Count("filter"), 1);
-}
-
-TEST_F(CDiscoEngineTest, RefusesNullRecordsAndDeletesOwnedAgentAndRequester) {
-  std::atomic<bool> destroyed{false};
-  auto* owned = new ScriptedAgent();
-  owned->destroyed = &destroyed;
-  CDiscoEngineOptions options = Options(1);
-  options.ownAgent = true;
-  options.ownRequester = true;
-  {
-    CDiscoEngine engine(owned, new FakeRequester(), options);
-    EXPECT_EQ(engine.DESubmit(nullptr), -1);
-    EXPECT_EQ(engine.DEJobCount(), 0u);
-    EXPECT_TRUE(engine.DEWaitAll(milliseconds(0)));  // nothing to wait for
-  }
-  EXPECT_TRUE(destroyed);
 }
 
 }  // namespace

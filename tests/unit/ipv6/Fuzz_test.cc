@@ -29,53 +29,39 @@ class FuzzTest : public ipv6test::AgentTest {
   // Random text: arbitrary bytes, or characters an address is made of, or a
   // real address damaged a little; lengths up to well past the buffers.
   std::string RandomText() {
-    static const char kAddressChars[] = "0123456789abcdefABCDEF:::..";
+    static const std::string kChars = "0123456789abcdefABCDEF:::..";
     static const std::vector<std::string> kSeeds = {
-        "2001:db8::1", "::", "::ffff:192.0.2.1", "fe80::1", "20:01:0D:B8:00:00:00:00:00:00:00:00:00:00:00:01",
+        "2001:db8::1", "::", "::ffff:192.0.2.1", "fe80::1",
+        "20:01:0D:B8:00:00:00:00:00:00:00:00:00:00:00:01",
         "2001:0DB8:0000:0000:0000:0000:0000:0001", "1:2:3:4:5:6:7:8"};
+    auto anyChar = [&] { return kChars[Uniform(0, static_cast<int>(kChars.size()) - 1)]; };
     std::string text;
-    switch (Uniform(0, 2)) {
-      case 0: {
-        const int length = Uniform(0, 200);
-        for (int i = 0; i < length; ++i) text += static_cast<char>(Uniform(1, 255));
-        break;
-      }
-      case 1: {
-        const int length = Uniform(0, Uniform(0, 1) ? 50 : 150);
-        for (int i = 0; i < length; ++i) text += kAddressChars[Uniform(0, sizeof kAddressChars - 2)];
-        break;
-      }
-      default: {
-        text = kSeeds[Uniform(0, static_cast<int>(kSeeds.size()) - 1)];
-        for (int n = Uniform(0, 3); n > 0; --n) {
-          const int at = Uniform(0, static_cast<int>(text.size()));
-          if (Uniform(0, 1)) {
-            text.insert(text.begin() + at, kAddressChars[Uniform(0, sizeof kAddressChars - 2)]);
-          } else if (at < static_cast<int>(text.size())) {
-            text.erase(text.begin() + at);
-          }
-        }
+    const int kind = Uniform(0, 2);
+    if (kind == 0) {
+      for (int i = Uniform(0, 200); i > 0; --i) text += static_cast<char>(Uniform(1, 255));
+    } else if (kind == 1) {
+      for (int i = Uniform(0, Uniform(0, 1) ? 50 : 150); i > 0; --i) text += anyChar();
+    } else {
+      text = kSeeds[Uniform(0, static_cast<int>(kSeeds.size()) - 1)];
+      for (int n = Uniform(0, 3); n > 0; --n) {
+        const size_t at = Uniform(0, static_cast<int>(text.size()));
+        if (Uniform(0, 1)) text.insert(text.begin() + at, anyChar());
+        else if (at < text.size()) text.erase(at, 1);
       }
     }
     return text;
   }
 
   int RandomLength() {
-    switch (Uniform(0, 9)) {
-      case 0: return INT_MIN;
-      case 1: return INT_MAX;
-      case 2: return Uniform(-300, -1);
-      case 3: return Uniform(129, 300);
-      default: return Uniform(0, 128);
-    }
+    const int pick = Uniform(0, 9);
+    return pick == 0 ? INT_MIN : pick == 1 ? INT_MAX : pick == 2 ? Uniform(-300, -1)
+           : pick == 3 ? Uniform(129, 300) : Uniform(0, 128);
   }
 
   uint32_t RandomSubId() {
-    switch (Uniform(0, 9)) {
-      case 0: return 0xFFFFFFFFu;
-      case 1: return static_cast<uint32_t>(Uniform(256, INT_MAX));
-      default: return static_cast<uint32_t>(Uniform(0, 255));
-    }
+    const int pick = Uniform(0, 9);
+    if (pick == 0) return 0xFFFFFFFFu;
+    return static_cast<uint32_t>(pick == 1 ? Uniform(256, INT_MAX) : Uniform(0, 255));
   }
 };
 

@@ -31,36 +31,12 @@ namespace {
 using ipv6test::kNull;
 using ipv6test::Take;
 
-struct AddressVector {
-  std::string hex, compressed, exploded, v4Kind, v4Dotted;
-  int scope;
-};
-struct PrefixVector {
-  std::string hex, networkHex;
-  int length;
-};
-struct TextVector {
-  bool valid;
-  std::string exploded, text;
-};
+// One line of the script's output, split at its tabs (texts hold none).
+using Row = std::vector<std::string>;
 struct Vectors {
-  std::vector<AddressVector> addresses;
-  std::vector<PrefixVector> prefixes;
-  std::vector<TextVector> texts;
-  std::string error;  // why loading failed; empty when it did not
+  std::vector<Row> addresses, prefixes, texts;  // "A", "P" and "T" lines
+  std::string error;                            // why loading failed; empty when it did not
 };
-
-// The tab-separated fields of `line`; the last of `count` keeps any tabs.
-std::vector<std::string> Fields(const std::string& line, size_t count) {
-  std::vector<std::string> fields;
-  size_t start = 0;
-  for (size_t tab; fields.size() + 1 < count && (tab = line.find('\t', start)) != std::string::npos;
-       start = tab + 1) {
-    fields.push_back(line.substr(start, tab - start));
-  }
-  fields.push_back(line.substr(start));
-  return fields;
-}
 
 Vectors Generate() {
   Vectors v;
@@ -76,16 +52,12 @@ Vectors Generate() {
   }
   std::istringstream in(output);
   for (std::string line; std::getline(in, line);) {
-    const char kind = line.empty() ? ' ' : line[0];
-    if (kind == 'A') {
-      if (const auto f = Fields(line, 7); f.size() == 7) {
-        v.addresses.push_back({f[1], f[2], f[3], f[5], f[6], std::stoi(f[4])});
-      }
-    } else if (kind == 'P') {
-      if (const auto f = Fields(line, 4); f.size() == 4) v.prefixes.push_back({f[1], f[3], std::stoi(f[2])});
-    } else if (kind == 'T') {
-      if (const auto f = Fields(line, 4); f.size() == 4) v.texts.push_back({f[1] == "1", f[2], f[3]});
-    }
+    Row row;
+    std::istringstream fields(line);
+    for (std::string field; std::getline(fields, field, '\t');) row.push_back(field);
+    if (row[0] == "A" && row.size() == 7) v.addresses.push_back(row);
+    if (row[0] == "P" && row.size() == 4) v.prefixes.push_back(row);
+    if (row[0] == "T" && row.size() == 4) v.texts.push_back(row);
   }
   return v;
 }
@@ -151,21 +123,22 @@ class ReferenceVectorsTest : public ipv6test::AgentTest {
 TEST_F(ReferenceVectorsTest, ShortFormIsTheCompressedText) {
   Mismatches bad;
   int dotted = 0;
-  for (const AddressVector& a : Loaded().addresses) {
-    std::string alternative = a.compressed;  // see the documented difference above
-    if (a.v4Kind == "mapped") alternative = "::ffff:" + a.v4Dotted;
-    if (a.v4Kind == "compat") alternative = "::" + a.v4Dotted;
+  for (const Row& a : Loaded().addresses) {
+    const std::string &hex = a[1], &compressed = a[2], &exploded = a[3], &kind = a[5];
+    std::string alternative = compressed;  // see the documented difference above
+    if (kind == "mapped") alternative = "::ffff:" + a[6];
+    if (kind == "compat") alternative = "::" + a[6];
     std::string first;
-    for (const std::string& input : {a.compressed, a.exploded, Upper(a.exploded)}) {
+    for (const std::string& input : {compressed, exploded, Upper(exploded)}) {
       const std::string got = Take(m_Agent.DIPv6ShortFormat(input.c_str()));
-      if (got != a.compressed && got != alternative) {
-        bad.Add(input + ": got " + got + ", expected " + a.compressed +
-                (alternative != a.compressed ? " or " + alternative : ""));
+      if (got != compressed && got != alternative) {
+        bad.Add(input + ": got " + got + ", expected " + compressed +
+                (alternative != compressed ? " or " + alternative : ""));
       }
-      if (ParsedHex(got) != a.hex) bad.Add(input + ": " + got + " does not read back as " + a.hex);
+      if (ParsedHex(got) != hex) bad.Add(input + ": " + got + " does not read back as " + hex);
       if (first.empty()) first = got;
       if (got != first) bad.Add(input + ": " + got + " differs from " + first);
-      if (got == alternative && got != a.compressed) ++dotted;
+      if (got == alternative && got != compressed) ++dotted;
     }
   }
   EXPECT_EQ(bad.count, 0) << bad.text;
@@ -175,34 +148,35 @@ TEST_F(ReferenceVectorsTest, ShortFormIsTheCompressedText) {
 TEST_F(ReferenceVectorsTest, NormalisedFormIndexAndScopeOfEveryAddress) {
   Mismatches bad;
   std::vector<int> seen(14, 0);
-  for (const AddressVector& a : Loaded().addresses) {
-    const std::string upper = Upper(a.exploded);
+  for (const Row& a : Loaded().addresses) {
+    const std::string &hex = a[1], &compressed = a[2], &exploded = a[3], upper = Upper(exploded);
+    const int scope = std::stoi(a[4]);
     auto check = [&](const std::string& input, int fmt, const std::string& expected) {
       const std::string got = Take(m_Agent.DIPv6Normalization(input.c_str(), fmt));
       if (got != expected) bad.Add(input + " fmt " + std::to_string(fmt) + ": got " + got + ", expected " + expected);
     };
-    check(a.compressed, 2, upper);
-    check(a.exploded, 2, upper);
-    check(ByteWise(a.hex), 1, upper);
-    check(a.hex, 1, a.exploded);  // a bare lower-case run keeps its case
-    if (m_Agent.DIPv6IsIpValid(a.compressed.c_str(), 2) != E_KBTrue) bad.Add(a.compressed + " invalid");
-    if (m_Agent.DIPv6IsIpValid(ByteWise(a.hex).c_str(), 1) != E_KBTrue) bad.Add(a.hex + " invalid fmt 1");
+    check(compressed, 2, upper);
+    check(exploded, 2, upper);
+    check(ByteWise(hex), 1, upper);
+    check(hex, 1, exploded);  // a bare lower-case run keeps its case
+    if (m_Agent.DIPv6IsIpValid(compressed.c_str(), 2) != E_KBTrue) bad.Add(compressed + " invalid");
+    if (m_Agent.DIPv6IsIpValid(ByteWise(hex).c_str(), 1) != E_KBTrue) bad.Add(hex + " invalid fmt 1");
 
-    CKelASN1Address index = ipv6test::Index(2, Octets(a.hex));
+    CKelASN1Address index = ipv6test::Index(2, Octets(hex));
     const std::string got = ipv6test::TakeHex(m_Agent.DIPv6GetAddrFromASN(&index, 1, 16));
-    if (got != a.hex) bad.Add(a.compressed + ": from index " + got);
+    if (got != hex) bad.Add(compressed + ": from index " + got);
     const std::string part = Take(m_Agent.DIPv6GetPartOfASN(&index, 1, 16));
-    if (part != ByteWise(a.hex)) bad.Add(a.compressed + ": part " + part);
+    if (part != ByteWise(hex)) bad.Add(compressed + ": part " + part);
 
-    const int text = m_Agent.DIPv6GetAddrScope(a.compressed.c_str());
+    const int text = m_Agent.DIPv6GetAddrScope(compressed.c_str());
     in6_addr addr;
-    inet_pton(AF_INET6, a.compressed.c_str(), &addr);
+    inet_pton(AF_INET6, compressed.c_str(), &addr);
     const int binary = m_Agent.DIPv6GetAddrScope(&addr);
-    if (text != a.scope || binary != a.scope) {
-      bad.Add(a.compressed + ": scope " + std::to_string(text) + "/" + std::to_string(binary) +
-              ", expected " + std::to_string(a.scope));
+    if (text != scope || binary != scope) {
+      bad.Add(compressed + ": scope " + std::to_string(text) + "/" + std::to_string(binary) +
+              ", expected " + a[4]);
     }
-    if (a.scope >= 0 && a.scope < 14) ++seen[a.scope];
+    if (scope >= 0 && scope < 14) ++seen[scope];
   }
   EXPECT_EQ(bad.count, 0) << bad.text;
   for (int scope = 0; scope < 14; ++scope) EXPECT_GT(seen[scope], 0) << "no row of scope " << scope;
@@ -210,14 +184,15 @@ TEST_F(ReferenceVectorsTest, NormalisedFormIndexAndScopeOfEveryAddress) {
 
 TEST_F(ReferenceVectorsTest, PrefixCutIsTheNetworkAddressAtEveryLength) {
   Mismatches bad;
-  for (const PrefixVector& p : Loaded().prefixes) {
-    const std::string expected = ByteWise(p.networkHex);
-    const std::string fromText = Take(m_Agent.DIPv6GetPfxFromStdIP(Grouped(p.hex).c_str(), p.length));
-    CKelASN1Address index = ipv6test::Index(9, Octets(p.hex));
-    const std::string fromIndex = Take(m_Agent.DIPv6GetPfxFromIndexIp(&index, p.length));
+  for (const Row& p : Loaded().prefixes) {
+    const std::string expected = ByteWise(p[3]);
+    const int length = std::stoi(p[2]);
+    const std::string fromText = Take(m_Agent.DIPv6GetPfxFromStdIP(Grouped(p[1]).c_str(), length));
+    CKelASN1Address index = ipv6test::Index(9, Octets(p[1]));
+    const std::string fromIndex = Take(m_Agent.DIPv6GetPfxFromIndexIp(&index, length));
     if (fromText != expected || fromIndex != expected) {
-      bad.Add(Grouped(p.hex) + "/" + std::to_string(p.length) + ": got " + fromText + " and " +
-              fromIndex + ", expected " + expected);
+      bad.Add(Grouped(p[1]) + "/" + p[2] + ": got " + fromText + " and " + fromIndex +
+              ", expected " + expected);
     }
   }
   EXPECT_EQ(bad.count, 0) << bad.text;
@@ -226,22 +201,24 @@ TEST_F(ReferenceVectorsTest, PrefixCutIsTheNetworkAddressAtEveryLength) {
 TEST_F(ReferenceVectorsTest, TextIsAnAddressExactlyWhenIpaddressSaysSo) {
   Mismatches bad;
   int valid = 0;
-  for (const TextVector& t : Loaded().texts) {
-    const char* text = t.text.c_str();
+  for (const Row& t : Loaded().texts) {
+    const std::string& exploded = t[2];
+    const bool expectValid = t[1] == "1";
+    const char* text = t[3].c_str();
     const bool isValid = m_Agent.DIPv6IsIpValid(text, 2) == E_KBTrue;
     const std::string normalised = Take(m_Agent.DIPv6Normalization(text, 2));
     const std::string shortForm = Take(m_Agent.DIPv6ShortFormat(text));
     const std::string prefix = Take(m_Agent.DIPv6GetPfxFromStdIP(text, 64));
-    if (isValid != t.valid) bad.Add("\"" + t.text + "\": valid " + std::to_string(isValid));
-    if (t.valid) {
+    if (isValid != expectValid) bad.Add("\"" + t[3] + "\": valid " + std::to_string(isValid));
+    if (expectValid) {
       ++valid;
-      if (normalised != Upper(t.exploded)) bad.Add("\"" + t.text + "\": normalised " + normalised);
-      if (shortForm == kNull || ParsedHex(shortForm) != ParsedHex(t.exploded)) {
-        bad.Add("\"" + t.text + "\": short " + shortForm);
+      if (normalised != Upper(exploded)) bad.Add("\"" + t[3] + "\": normalised " + normalised);
+      if (shortForm == kNull || ParsedHex(shortForm) != ParsedHex(exploded)) {
+        bad.Add("\"" + t[3] + "\": short " + shortForm);
       }
-      if (prefix == kNull) bad.Add("\"" + t.text + "\": no prefix");
+      if (prefix == kNull) bad.Add("\"" + t[3] + "\": no prefix");
     } else if (normalised != kNull || shortForm != kNull || prefix != kNull) {
-      bad.Add("\"" + t.text + "\": a result for no address");
+      bad.Add("\"" + t[3] + "\": a result for no address");
     }
   }
   EXPECT_EQ(bad.count, 0) << bad.text;
