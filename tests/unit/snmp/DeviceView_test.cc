@@ -54,6 +54,7 @@ TEST(DeviceViewTest, EachNeGetsRfc2465FromWhateverTheDeviceServes) {
         {"ipv6IfOperStatus", {"2 = int:2", "3 = int:2"}},
         {"ipv6IfDescr", {"2 = text:eth0"}},
         {"ipv6IfLastChange", {"2 = int:77"}},  // 3 carries no IPv6 address
+        {"ipv6Forwarding", {"0 = int:1"}},      // asked again: answered without a request
         {"ipv6IfIdentifier", {"2 = text:00:00:00:00:00:00:00:01"}},
         {"ipv6IfIdentifierLength", {"2 = int:64"}}},
        "both", 1 + 1 + 3, ""},
