@@ -1,4 +1,4 @@
-// Neighbour processing of a large router (tests/support/LargeRouter.h):
+// Neighbour processing of a large router (bench/LargeRouter.h):
 // the whole process layer, and the prefix-length lookup that every remote
 // neighbour makes, indexed against the accessor's column walk.
 //
@@ -15,7 +15,7 @@
 #include "host/CKelValidAddress.h"
 #include "host/KelError.h"
 #include "processing/NbrLookup.h"
-#include "tests/support/LargeRouter.h"
+#include "bench/LargeRouter.h"
 
 namespace {
 

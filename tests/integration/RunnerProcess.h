@@ -1,5 +1,5 @@
-// Running the ipv6disco binary from a test: arguments in, exit status,
-// standard output and standard error out.
+// Runs a program from a test (standard input /dev/null): exit status, standard
+// output and standard error.
 #ifndef TESTS_INTEGRATION_RUNNERPROCESS_H_
 #define TESTS_INTEGRATION_RUNNERPROCESS_H_
 
@@ -14,49 +14,37 @@
 
 #include "tests/support/TempDir.h"
 
-struct RunnerResult {
-  int status = -1;  // exit status; 128 + signal when killed
-  std::string out;
-  std::string err;
+struct RunnerResult {  // status: the exit status, 128 + signal when killed
+  int status = -1;
+  std::string out, err;
 };
 
 inline std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
-  text << in.rdbuf();
+  text << std::ifstream(path, std::ios::binary).rdbuf();
   return text.str();
 }
 
-// Runs `program` with `args`; standard input is /dev/null.
-inline RunnerResult RunProgram(const std::string& program, const std::vector<std::string>& args) {
+inline RunnerResult RunProgram(const std::string& program, std::vector<std::string> args) {
   TempDir dir;
-  const std::string outPath = dir.Path() + "/out";
-  const std::string errPath = dir.Path() + "/err";
-  RunnerResult result;
+  const std::string out = dir.Path() + "/out", err = dir.Path() + "/err";
+  args.insert(args.begin(), program);
   pid_t pid = fork();
   if (pid == 0) {
-    int in = open("/dev/null", O_RDONLY);
-    int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (in < 0 || out < 0 || err < 0) _exit(126);
-    dup2(in, 0);
-    dup2(out, 1);
-    dup2(err, 2);
-    std::vector<char*> argv;
-    std::vector<std::string> all = {program};
-    all.insert(all.end(), args.begin(), args.end());
-    for (std::string& a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
+    int fds[] = {open("/dev/null", O_RDONLY), open(out.c_str(), O_WRONLY | O_CREAT, 0600),
+                 open(err.c_str(), O_WRONLY | O_CREAT, 0600)};
+    for (int i = 0; i < 3; ++i) {
+      if (fds[i] < 0 || dup2(fds[i], i) < 0) _exit(126);
+    }
+    std::vector<char*> argv(args.size() + 1, nullptr);
+    for (size_t i = 0; i < args.size(); ++i) argv[i] = args[i].data();
     execv(program.c_str(), argv.data());
     _exit(127);
   }
   int status = 0;
-  if (pid > 0 && waitpid(pid, &status, 0) == pid) {
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
-  result.out = ReadWhole(outPath);
-  result.err = ReadWhole(errPath);
-  return result;
+  if (pid <= 0 || waitpid(pid, &status, 0) != pid) return {-1, ReadWhole(out), ReadWhole(err)};
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadWhole(out),
+          ReadWhole(err)};
 }
 
 #endif  // TESTS_INTEGRATION_RUNNERPROCESS_H_

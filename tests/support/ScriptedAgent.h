@@ -1,10 +1,9 @@
-// A test agent whose steps are scripted with functions. Every step it is
-// given runs after the step is logged; the default DAProcessNewNe (the
-// engine's standard sequence) is kept unless `newNe` is set. Set the
-// functions before NEs arrive; the log and counters are thread-safe.
+// A test agent whose steps log "<step>:<m_IpAddress>" ("startup" alone; the log is thread-safe), then run
+// their function: unset ones accept every NE and do nothing, and `newNe` unset runs the standard sequence.
 #ifndef TESTS_SUPPORT_SCRIPTEDAGENT_H_
 #define TESTS_SUPPORT_SCRIPTEDAGENT_H_
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <mutex>
@@ -15,41 +14,37 @@
 
 class ScriptedAgent : public CDiscoAgent {
  public:
-  ScriptedAgent() = default;
-  ~ScriptedAgent() override;
-
-  // Null functions: accept every NE, do nothing in the layers and the
-  // start-up, run the standard new-NE sequence.
+  using Step = std::function<void(ScriptedAgent&, CKelRecord*)>;
+  ~ScriptedAgent() override { if (destroyed != nullptr) *destroyed = true; }
   std::function<__boolean(ScriptedAgent&, CKelRecord*)> filter;
-  std::function<void(ScriptedAgent&, CKelRecord*)> mediation;
-  std::function<void(ScriptedAgent&, CKelRecord*)> process;
-  std::function<void(ScriptedAgent&, CKelRecord*)> relationship;
+  Step mediation, process, relationship, newNe;
   std::function<void(ScriptedAgent&)> startUp;
-  std::function<void(ScriptedAgent&, CKelRecord*)> newNe;
-  // Set to true by the destructor, when given.
-  std::atomic<bool>* destroyed = nullptr;
+  std::atomic<bool>* destroyed = nullptr;  // set to true by the destructor, when given
 
-  // "<step>:<m_IpAddress of the record>" for every step, in call order
-  // ("startup" for the start-up step).
-  std::vector<std::string> Log() const;
-  // Number of log entries of `step`.
-  int Count(const std::string& step) const;
-
-  // The standard sequence, for `newNe` scripts that wrap it.
-  void StandardNewNe(CKelRecord* ne) { DAStandardNewNe(ne); }
+  std::vector<std::string> Log() const { std::lock_guard<std::mutex> lock(m_LogMutex); return m_Log; }
+  int Count(const std::string& step) const {  // log entries of `step`
+    const std::vector<std::string> log = Log();
+    return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const std::string& e) { return e == step || e.rfind(step + ":", 0) == 0; }));
+  }
+  void StandardNewNe(CKelRecord* ne) { DAStandardNewNe(ne); }  // for `newNe` scripts that wrap it
 
   void KASetSCName() override { KASetName("Scripted"); }
   void KASetSCDesc() override { KASetDesc("Scripted test agent"); }
-  __boolean DADoMediationFilter(CKelRecord* ne) override;
-  void DADoMediationLayer(CKelRecord* ne) override;
-  void DADoProcessLayer(CKelRecord* ne) override;
-  void DADoRelationshipLayer(CKelRecord* ne) override;
-  void DAProcessNewNe(CKelRecord* ne) override;
-  void DADoStartUpProcessing() override;
+  __boolean DADoMediationFilter(CKelRecord* ne) override { Note("filter", ne); return filter ? filter(*this, ne) : E_KBTrue; }
+  void DADoMediationLayer(CKelRecord* ne) override { Run("mediation", mediation, ne); }
+  void DADoProcessLayer(CKelRecord* ne) override { Run("process", process, ne); }
+  void DADoRelationshipLayer(CKelRecord* ne) override { Run("relationship", relationship, ne); }
+  void DAProcessNewNe(CKelRecord* ne) override { newNe ? newNe(*this, ne) : DAStandardNewNe(ne); }
+  void DADoStartUpProcessing() override { Note("startup", nullptr); if (startUp) startUp(*this); }
 
  private:
-  void Note(const char* step, const CKelRecord* ne);
-
+  void Run(const char* step, const Step& script, CKelRecord* ne) { Note(step, ne); if (script) script(*this, ne); }
+  void Note(const char* step, const CKelRecord* ne) {
+    const CKelAtom* address = ne != nullptr ? ne->KRValueOf("m_IpAddress") : nullptr;
+    const std::string entry = ne == nullptr ? step : std::string(step) + ":" + (address && address->KAString() ? address->KAString() : "");
+    std::lock_guard<std::mutex> lock(m_LogMutex);
+    m_Log.push_back(entry);
+  }
   mutable std::mutex m_LogMutex;
   std::vector<std::string> m_Log;
 };

@@ -1,4 +1,4 @@
-#include "tests/support/LargeRouter.h"
+#include "bench/LargeRouter.h"
 
 #include <arpa/inet.h>
 

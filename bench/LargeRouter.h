@@ -9,8 +9,8 @@
 // S(k)::20 (a record of its own). No address has a name in the test hosts
 // file. So the processed data gets n local
 // neighbours, each with three remote neighbours.
-#ifndef TESTS_SUPPORT_LARGEROUTER_H_
-#define TESTS_SUPPORT_LARGEROUTER_H_
+#ifndef BENCH_LARGEROUTER_H_
+#define BENCH_LARGEROUTER_H_
 
 #include <string>
 
@@ -23,4 +23,4 @@ void FillLargeRouter(CDiscoMediationData* medData, int n);
 // The text of S(k)::<host> for interface k.
 std::string LargeRouterAddress(int k, const char* host);
 
-#endif  // TESTS_SUPPORT_LARGEROUTER_H_
+#endif  // BENCH_LARGEROUTER_H_

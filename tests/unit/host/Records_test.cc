@@ -1,0 +1,147 @@
+// Records, lists, trees, atoms and ASN.1 addresses: what each takes over, copies or borrows, and in which order.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/CKelASN1Address.h"
+#include "host/CKelPointer.h"
+#include "host/CKelRecord.h"
+#include "host/CKelString.h"
+#include "host/CKelTreeList.h"
+#include "tests/unit/host/CountingListable.h"
+
+namespace {
+
+using Longs = std::vector<long>;
+
+TEST(CKelRecordTest, ValueFormsTakeOrCopyRefusalsStayWithTheCallerFieldsKeepTheirPlace) {
+  auto r = std::make_unique<CKelRecord>();
+  char copied[] = "r1", *heap = strdup("2001:db8::1");
+  auto* taken = new CKelAtom("fe80::1");
+  CKelAtom kept("desc");
+  struct Row { const char* what; int got, want; } rows[] = {  // refused arguments stay ours (ASan: double free)
+      {"null name, heap text", r->KRAddOrSetValue(nullptr, heap), KEL_ERR_NULL_ARG},
+      {"const text", r->KRAddOrSetValue("m_Name", static_cast<const char*>(copied)), 1},
+      {"heap text", r->KRAddOrSetValue("m_UniqueAddress", heap), 1},
+      {"atom", r->KRAddValue("m_SnmpAccessIP", taken), 1},
+      {"add: present", r->KRAddValue("m_SnmpAccessIP", &kept), KEL_ERR_DUPLICATE},
+      {"own atom again", r->KRAddOrSetValue("m_SnmpAccessIP", taken), 1},
+      {"copy of own value", r->KRAddOrSetValue("m_SnmpAccessIP", static_cast<const CKelAtom*>(r->KRValueOf("m_SnmpAccessIP"))), 1},
+      {"remove", r->KRRemoveValue("m_UniqueAddress"), 1},
+      {"removed comes back at the end", r->KRAddOrSetValue("m_UniqueAddress", 2), 1},
+  };
+  for (const Row& row : rows) EXPECT_EQ(row.got, row.want) << row.what;
+  copied[0] = 'X';
+  std::unique_ptr<CKelRecord> clone(static_cast<CKelRecord*>(r->KLClone()));
+  r.reset();  // the clone is deep
+  EXPECT_EQ(clone->KRToString(), "{ m_Name = r1, m_SnmpAccessIP = fe80::1, m_UniqueAddress = 2 }");
+}
+
+TEST(CKelDoubleListTest, GetNextComparesOnlySoDeletedElementsAreSafe) {
+  const int alive = CountingListable::Alive();  // callers delete elements while walking a borrowing list
+  CKelDoubleList list;
+  for (int i = 0; i < 4; ++i) list.KDLAddToListEnd(new CountingListable(i));
+  EXPECT_EQ(list.KDLAddToListEnd(list.KDLTail()), KEL_ERR_DUPLICATE);  // held once, deleted once
+  int walked = 0;
+  for (CKelListable* e = list.KDLHead(); e != nullptr; ++walked) delete e, e = list.KDLGetNext(e);
+  EXPECT_EQ(walked, 4);
+  EXPECT_EQ(CountingListable::Alive(), alive);
+  EXPECT_EQ(list.KDLSetHead(nullptr), 1);  // forgets without deleting (ASan: double free otherwise)
+}
+
+TEST(CKelDoubleListTest, LongListsWalkInLinearTime) {
+  CKelDoubleList list;  // a walk that searched for each element would take minutes
+  for (int i = 0; i < 200000; ++i) list.KDLAddToListEnd(new CKelAtom(i));
+  int n = 0;
+  for (CKelListable* e = list.KDLHead(); e != nullptr && static_cast<CKelAtom*>(e)->KAInt() == n; e = list.KDLGetNext(e)) ++n;
+  EXPECT_EQ(n, 200000);
+}
+
+// The wrapped values of a list; `take`: as every caller takes a KTLGetMultiple list (borrowed wrappers).
+Longs Values(CKelDoubleList* list, bool take = false) {
+  Longs out;
+  for (CKelListable* e = list ? list->KDLHead() : nullptr; e != nullptr; e = list->KDLGetNext(e)) out.push_back(reinterpret_cast<long>(static_cast<CKelPointer*>(e)->KPData()));
+  if (take && list != nullptr) list->KDLSetHead(nullptr), delete list;
+  return out;
+}
+
+TEST(CKelTreeListTest, KeysAddLookUpAndIterateByTheirRules) {
+  std::vector<std::unique_ptr<CKelPointer>> w;  // w[i] wraps i; outlives the trees
+  for (long i = 0; i < 10; ++i) w.push_back(std::make_unique<CKelPointer>(reinterpret_cast<void*>(i)));
+  CKelAtom three(3), text("fe80::1"), list(nullptr, E_KDTList);
+  for (bool multi : {true, false}) {
+    CKelTreeList tree(multi ? E_KBTrue : E_KBFalse);
+    const int second = multi ? 1 : KEL_ERR_DUPLICATE;  // a second entry under a key
+    struct Row { const char* what; int got, want; } adds[] = {
+        {"int atom", tree.KTLAdd(&three, w[1].get()), 1},
+        {"plain int, same key", tree.KTLAdd(3, w[2].get()), second},
+        {"64-bit", tree.KTLAdd(1LL << 40, w[3].get()), 1},
+        {"text", tree.KTLAdd("fe80::1", w[4].get()), 1},
+        {"text atom, same key", tree.KTLAdd(&text, w[5].get()), second},
+        {"negative", tree.KTLAdd(-2, w[6].get()), 1},
+        {"wrapper held already", tree.KTLAdd("other", w[1].get()), KEL_ERR_DUPLICATE},
+        {"list atom key", tree.KTLAdd(&list, w[9].get()), KEL_ERR_WRONG_TYPE},
+        {"list atom key, data", tree.KTLAdd(&list, static_cast<void*>(&w)), KEL_ERR_WRONG_TYPE},
+    };
+    for (const Row& row : adds) EXPECT_EQ(row.got, row.want) << row.what << (multi ? ", multi-entry" : "");
+    EXPECT_EQ(Values(tree.KTLGetMultiple(3), true), multi ? Longs({1, 2}) : Longs({1}));
+    EXPECT_EQ(Values(tree.KTLGetMultiple(&text), true), multi ? Longs({4, 5}) : Longs({4}));
+    EXPECT_EQ(Values(tree.KTLGetMultiple(0), true), Longs());  // 1 << 40 truncated is another key
+    // Integers by value, then texts by strcmp; one key's entries in the order added.
+    EXPECT_EQ(Values(tree.KTLIterator()), multi ? Longs({6, 1, 2, 3, 4, 5}) : Longs({6, 1, 3, 4}));
+  }  // deleting the tree leaves the wrappers to the caller
+}
+
+TEST(CKelTreeListTest, GetMultipleListIsTheCallersAndBorrowsWrappers) {
+  CKelTreeList tree(E_KBTrue);
+  CKelPointer a(reinterpret_cast<void*>(1)), b(reinterpret_cast<void*>(2));
+  tree.KTLAdd(9, &a), tree.KTLAdd(9, &b);
+  CKelDoubleList *first = tree.KTLGetMultiple(9), *second = tree.KTLGetMultiple(9);
+  EXPECT_NE(first, second);  // a new list each time
+  EXPECT_EQ(Values(first, true), (Longs{1, 2}));
+  EXPECT_EQ(Values(second, true), (Longs{1, 2}));
+  EXPECT_EQ(Values(tree.KTLIterator()), (Longs{1, 2}));  // still the tree's and alive
+}
+
+TEST(CKelAtomTest, EachFormTakesOrCopiesItsValueCopiesAreDeepAndStringsAppendTheirText) {
+  char buffer[] = "fe80::1", *heap = strdup("taken");
+  auto* list = new CKelDoubleList();
+  list->KDLAddToListEnd(new CKelAtom(1LL << 33));
+  list->KDLAddToListEnd(new CKelAtom(new CKelDoubleList(*list), E_KDTList));
+  struct Row { const char* what; std::unique_ptr<CKelAtom> atom; const void* held; } rows[] = {  // held null: a copy
+      {"const text", std::make_unique<CKelAtom>(static_cast<const char*>(buffer)), nullptr},
+      {"heap text", std::make_unique<CKelAtom>(heap), heap},
+      {"list", std::make_unique<CKelAtom>(list, E_KDTList), list},
+  };
+  buffer[0] = 'X';
+  auto held = [](const CKelAtom& a) { return a.KAType() == E_KDTList ? static_cast<const void*>(a.KAList()) : a.KAString(); };
+  CKelString s("copies:");
+  for (Row& row : rows) {
+    EXPECT_TRUE(row.held == nullptr || held(*row.atom) == row.held) << row.what;
+    CKelAtom copy(*row.atom);
+    EXPECT_NE(held(copy), held(*row.atom)) << row.what;
+    row.atom.reset();  // the copy survives the original
+    s.KSStrCat(static_cast<const char*>(nullptr)), s.KSStrCat(static_cast<const CKelAtom*>(nullptr));  // append nothing
+    s.KSStrCat(" "), s.KSStrCat(&copy);
+  }
+  EXPECT_STREQ(s.KSString(), "copies: fe80::1 taken (8589934592, (8589934592))");
+}
+
+TEST(CKelASN1AddressTest, ParsesDottedTextAndParsesOfOneTextMatch) {
+  struct Row { const char *text, *printed; } rows[] = {  // printed null: refused
+      {".1.3.6", "1.3.6"}, {"0.4294967295.7", "0.4294967295.7"}, {"007.1", "7.1"}, {"", ""}, {"4294967296", nullptr},
+      {".", nullptr}, {"1.", nullptr}, {"1..2", nullptr}, {"1.a", nullptr}, {"-1", nullptr}, {"1.2 ", nullptr},
+  };
+  for (const Row& row : rows) {
+    std::unique_ptr<CKelASN1Address> a(CKelASN1Address::KAAFromString(row.text)), again(CKelASN1Address::KAAFromString(row.text));
+    std::unique_ptr<char, decltype(&free)> printed(a ? a->KAAAddressPrint() : nullptr, &free);
+    EXPECT_STREQ(printed.get(), row.printed) << row.text;
+    EXPECT_TRUE(a == nullptr || a->KAAMatchAddress(again.get()) == E_KBTrue) << row.text;
+  }
+}
+
+}  // namespace
