@@ -1,7 +1,6 @@
-// A scripted SNMP requester for tests. Answers GETs and column walks from
-// scripts kept per target address (CDiscoStdRequester::DSRTargetAddress of
-// the record) and records every request. Anything not scripted gets no
-// answer (null). Thread-safe; script before the requests start.
+// A scripted SNMP requester: answers GETs and column walks scripted per target
+// address (DSRTargetAddress of the record), records every request; anything
+// not scripted gets no answer (null). Script before use.
 #ifndef TESTS_SUPPORT_FAKEREQUESTER_H_
 #define TESTS_SUPPORT_FAKEREQUESTER_H_
 
@@ -17,36 +16,22 @@
 
 class FakeRequester : public CDiscoStdRequester {
  public:
-  // One row of a column: its index (the OID suffix after the column) and
-  // its value, copied into every answer (a null value gives a row without
-  // value).
-  struct Row {
+  struct Row {  // a column row: index (OID suffix) and value (null: none)
     std::vector<uint32_t> index;
     std::shared_ptr<const CKelAtom> value;
   };
-  static Row IntRow(std::vector<uint32_t> index, long long value);
-  static Row TextRow(std::vector<uint32_t> index, const char* text);
-
-  // A GET of `object` on `address` answers `value` (any instance).
+  // A GET of `object` on `address` answers the value (any instance).
   void SetGet(const std::string& address, const std::string& object, long long value);
-  void SetGet(const std::string& address, const std::string& object, const char* text);
-  // A GET of `object` on `address` answers a var-op without value.
-  void SetGetNoValue(const std::string& address, const std::string& object);
-  // A walk of `column` on `address` answers these rows in this order; an
-  // empty vector answers an empty list.
+  // A walk of `column` answers these rows in order (empty: an empty list).
   void SetColumn(const std::string& address, const std::string& column, std::vector<Row> rows);
 
-  struct Request {
-    bool walk;            // false: GET
-    std::string address;  // target address ("" when the record had none)
-    std::string object;
-    std::string instance;  // GET only
+  struct Request {  // walk false: a GET, with its instance
+    bool walk;
+    std::string address, object, instance;
   };
   std::vector<Request> Requests() const;
-  // Requests to `address` ("" counts every request).
-  int Count(const std::string& address = "") const;
-  int GetCount() const;
-  int WalkCount() const;
+  int Count() const { return static_cast<int>(Requests().size()); }
+  int GetCount() const;  // GETs only
 
   CKelSnmpVarOp* DSRSnmpGet(CKelRecord* record, const char* objectName, const char* instance,
                             const char* extra) override;
@@ -54,12 +39,8 @@ class FakeRequester : public CDiscoStdRequester {
                                  const char* extra2) override;
 
  private:
-  static std::string Key(const std::string& address, const std::string& object) {
-    return address + '\n' + object;
-  }
-
   mutable std::mutex m_Mutex;
-  std::map<std::string, std::shared_ptr<const CKelAtom>> m_Gets;
+  std::map<std::string, long long> m_Gets;
   std::map<std::string, std::vector<Row>> m_Columns;
   std::vector<Request> m_Requests;
 };

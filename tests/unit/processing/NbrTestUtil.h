@@ -1,42 +1,55 @@
-// MIB tables written row by row into mediation data, address names, and the
-// agent with its process layer callable.
+// MIB tables written row by row into mediation data, address names, and
+// neighbour records and reports as texts ("name=value" per field, "code|message").
 #ifndef TESTS_UNIT_PROCESSING_NBRTESTUTIL_H_
 #define TESTS_UNIT_PROCESSING_NBRTESTUTIL_H_
 
 #include <arpa/inet.h>
 
-#include <cstdint>
 #include <cstdio>
-#include <initializer_list>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "agent/CDiscoIPv6Agent.h"
 #include "gmock/gmock.h"
-#include "gtest/gtest.h"
+#include "host/CDiscoProcessedData.h"
+#include "host/CKelASN1Address.h"
+#include "host/CKelPointer.h"
+#include "host/CKelSnmpVarOp.h"
+#include "host/CKelValidAddress.h"
+#include "host/CKelVarBind.h"
 #include "host/KelError.h"
 #include "host/KelTrace.h"
-#include "tests/support/TempDir.h"
-#include "host/CDiscoMediationData.h"
-#include "host/CKelPointer.h"
-#include "host/CKelValidAddress.h"
 #include "host/ZWResolver.h"
-#include "tests/support/FakeRequester.h"
 #include "tests/support/MibFixtures.h"
-#include "tests/support/NbrRecordText.h"
+#include "tests/support/TempDir.h"
 
 namespace nbrtest {
 
 using Row = FakeRequester::Row;
+using FieldTexts = std::vector<std::string>;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+template <typename T>
+std::shared_ptr<const CKelAtom> Atom(T value) { return std::make_shared<const CKelAtom>(value); }
 
-// The agent with its process layer public.
-class ProcessAgent : public CDiscoIPv6Agent {
- public:
-  using CDiscoIPv6Agent::DADoProcessLayer;
-};
-
+inline std::vector<uint32_t> AddressOctets(const char* address) {
+  in6_addr bytes{};
+  if (inet_pton(AF_INET6, address, &bytes) != 1) ADD_FAILURE() << "not IPv6: " << address;
+  return std::vector<uint32_t>(bytes.s6_addr, bytes.s6_addr + 16);
+}
+// Address-table or neighbour-cache index (interface, 16 octets); a prefix index adds the length.
+inline std::vector<uint32_t> AddrIndex(uint32_t ifIndex, const char* address) {
+  std::vector<uint32_t> index = AddressOctets(address);
+  index.insert(index.begin(), ifIndex);
+  return index;
+}
+inline std::vector<uint32_t> PrefixIndex(uint32_t ifIndex, const char* prefix, uint32_t length) {
+  std::vector<uint32_t> index = AddrIndex(ifIndex, prefix);
+  index.push_back(length);
+  return index;
+}
 // "%.2X" octets of an address joined by ":", as a next-hop value reads.
 inline std::string ByteWise(const char* address) {
   std::string text;
@@ -48,122 +61,118 @@ inline std::string ByteWise(const char* address) {
   return text;
 }
 
-// Route-table index: destination octets, prefix length, route index.
-inline std::vector<uint32_t> RouteIndex(const char* dest, uint32_t length, uint32_t index = 1) {
-  std::vector<uint32_t> i = AddressOctets(dest);
-  i.push_back(length);
-  i.push_back(index);
-  return i;
+inline void StoreScalar(CDiscoMediationData* medData, const char* key, CKelAtom* value) {
+  uint32_t zero = 0;
+  ASSERT_EQ(medData->DMDAddSnmp(key, new CKelSnmpVarOp(new CKelASN1Address(&zero, 1), value)), 1);
 }
 
-// Rows of the tables of one NE, stored column by column with Store.
+// The columns of one NE's tables, stored into mediation data by Store.
 class Tables {
  public:
+  using Ints = std::initializer_list<std::pair<const char*, long long>>;
   void Add(const char* column, Row row) { m_Columns[column].push_back(std::move(row)); }
-  void Int(const char* column, std::vector<uint32_t> index, long long value) {
-    Add(column, FakeRequester::IntRow(std::move(index), value));
+  void Int(const char* c, std::vector<uint32_t> i, long long v) { Add(c, {i, Atom(v)}); }
+  void Text(const char* c, std::vector<uint32_t> i, const char* t) { Add(c, {i, Atom(t)}); }
+  void Set(const std::vector<uint32_t>& i, Ints columns) {
+    for (const auto& c : columns) Int(c.first, i, c.second);
   }
-  void Text(const char* column, std::vector<uint32_t> index, const char* text) {
-    Add(column, FakeRequester::TextRow(std::move(index), text));
-  }
-
-  // An interface that is up, with every ipv6IfTable column; `descr` null
-  // leaves out ipv6IfDescr.
+  // An interface with every ipv6IfTable column (`descr` null: no ipv6IfDescr).
   void Interface(uint32_t ifIndex, const char* descr, const char* phys, long long admin = 1) {
     const std::vector<uint32_t> i{ifIndex};
     if (descr != nullptr) Text("ipv6IfDescr", i, descr);
     Text("ipv6IfLowerLayer", i, "0.0");
-    Int("ipv6IfEffectiveMtu", i, 1500);
-    Int("ipv6IfReasmMaxSize", i, 65535);
     Text("ipv6IfIdentifier", i, "02:00:5E:FF:FE:00:53:01");
-    Int("ipv6IfIdentifierLength", i, 64);
     Text("ipv6IfPhysicalAddress", i, phys);
-    Int("ipv6IfAdminStatus", i, admin);
-    Int("ipv6IfOperStatus", i, admin);
-    Int("ipv6IfLastChange", i, 7);
+    Set(i, {{"ipv6IfEffectiveMtu", 1500}, {"ipv6IfReasmMaxSize", 65535}, {"ipv6IfIdentifierLength", 64},
+            {"ipv6IfAdminStatus", admin}, {"ipv6IfOperStatus", admin}, {"ipv6IfLastChange", 7}});
   }
   void Address(uint32_t ifIndex, const char* address, long long pfxLength, long long anycast = 2,
-               long long type = 1, long long status = 1) {
-    const std::vector<uint32_t> i = AddrIndex(ifIndex, address);
-    Int("ipv6AddrPfxLength", i, pfxLength);
-    Int("ipv6AddrType", i, type);
-    Int("ipv6AddrAnycastFlag", i, anycast);
-    Int("ipv6AddrStatus", i, status);
+               long long type = 1) {
+    Set(AddrIndex(ifIndex, address), {{"ipv6AddrPfxLength", pfxLength}, {"ipv6AddrType", type},
+                                      {"ipv6AddrAnycastFlag", anycast}, {"ipv6AddrStatus", 1}});
   }
   void Prefix(uint32_t ifIndex, const char* prefix, uint32_t length, long long onLink = 1) {
-    const std::vector<uint32_t> i = PrefixIndex(ifIndex, prefix, length);
-    Int("ipv6AddrPrefixOnLinkFlag", i, onLink);
-    Int("ipv6AddrPrefixAutonomousFlag", i, 1);
-    Int("ipv6AddrPrefixAdvPreferredLifetime", i, 100);
-    Int("ipv6AddrPrefixAdvValidLifetime", i, 200);
+    Set(PrefixIndex(ifIndex, prefix, length),
+        {{"ipv6AddrPrefixOnLinkFlag", onLink}, {"ipv6AddrPrefixAutonomousFlag", 1},
+         {"ipv6AddrPrefixAdvPreferredLifetime", 100}, {"ipv6AddrPrefixAdvValidLifetime", 200}});
   }
-  void Route(const char* dest, uint32_t length, uint32_t index, long long ifIndex,
-             const char* nextHop, long long valid = 1) {
-    const std::vector<uint32_t> i = RouteIndex(dest, length, index);
-    Int("ipv6RouteIfIndex", i, ifIndex);
-    Text("ipv6RouteNextHop", i, ByteWise(nextHop).c_str());
-    Int("ipv6RouteType", i, 4);
-    Int("ipv6RouteValid", i, valid);
-  }
-  void Cache(uint32_t ifIndex, const char* address, const char* mac, long long state = 1,
+  void Route(const char* dest, uint32_t length, long long ifIndex, const char* nextHop,
              long long valid = 1) {
-    const std::vector<uint32_t> i = AddrIndex(ifIndex, address);
-    Text("ipv6NetToMediaPhysAddress", i, mac);
-    Int("ipv6IfNetToMediaState", i, state);
-    Int("ipv6NetToMediaValid", i, valid);
+    std::vector<uint32_t> i = AddressOctets(dest);
+    i.insert(i.end(), {length, 1});
+    Text("ipv6RouteNextHop", i, ByteWise(nextHop).c_str());
+    Set(i, {{"ipv6RouteIfIndex", ifIndex}, {"ipv6RouteType", 4}, {"ipv6RouteValid", valid}});
+  }
+  void Cache(uint32_t ifIndex, const char* address, const char* mac) {
+    Text("ipv6NetToMediaPhysAddress", AddrIndex(ifIndex, address), mac);
+    Set(AddrIndex(ifIndex, address), {{"ipv6IfNetToMediaState", 1}, {"ipv6NetToMediaValid", 1}});
   }
   void Drop(const char* column) { m_Columns.erase(column); }
-
   void Store(CDiscoMediationData* medData) const {
-    for (const auto& column : m_Columns) StoreColumn(medData, column.first.c_str(), column.second);
+    for (const auto& column : m_Columns) {
+      auto* list = new CKelDoubleList();
+      for (const Row& row : column.second) {
+        CKelAtom* value = row.value != nullptr ? new CKelAtom(*row.value) : nullptr;
+        list->KDLAddToListEnd(new CKelSnmpVarOp(new CKelASN1Address(row.index), value));
+      }
+      ASSERT_EQ(medData->DMDAddSnmp(column.first.c_str(), list), 1);
+    }
   }
 
  private:
   std::map<std::string, std::vector<Row>> m_Columns;
 };
 
-// Names each address "<label>.lab" with IPv4 address 192.0.2.<n> while alive,
-// so that no lookup leaves the process.
-class ScopedNames {
- public:
-  ScopedNames(std::initializer_list<std::pair<std::string, std::string>> names)
-      : ScopedNames(std::vector<std::pair<std::string, std::string>>(names)) {}
+// Names each address "<label>.lab" with IPv4 address 192.0.2.<n> while alive.
+struct ScopedNames {
   explicit ScopedNames(const std::vector<std::pair<std::string, std::string>>& names) {
     std::string text;
-    int n = 1;
-    for (const auto& entry : names) {
-      const std::string name = entry.second + ".lab";
-      text += entry.first + " " + name + "\n";
-      text += "192.0.2." + std::to_string(n++) + " " + name + "\n";
+    for (size_t n = 0; n < names.size(); ++n) {
+      const std::string name = " " + names[n].second + ".lab\n";
+      text += names[n].first + name + "192.0.2." + std::to_string(n + 1) + name;
     }
     ZWSetNamesOverlay(ZWNamesOverlay::FromText(text));
   }
   ~ScopedNames() { ZWSetNamesOverlay(nullptr); }
-  ScopedNames(const ScopedNames&) = delete;
-  ScopedNames& operator=(const ScopedNames&) = delete;
 };
 
-// The records of a local neighbour list, which is deleted with them.
-inline std::vector<FieldTexts> TakeLocalNbrs(CKelDoubleList* list) {
-  std::vector<FieldTexts> texts = PointerListText(list);
-  for (CKelListable* e = list != nullptr ? list->KDLHead() : nullptr; e != nullptr;
-       e = list->KDLGetNext(e)) {
-    delete static_cast<CKelDoubleList*>(static_cast<CKelPointer*>(e)->KPData());
-  }
-  delete list;
-  return texts;
-}
-
-// Deletes a remote neighbour tree with its wrappers and records.
-inline void DeleteTree(CKelTreeList* tree) {
-  if (tree == nullptr) return;
-  if (CKelDoubleList* all = tree->KTLIterator()) {
-    for (CKelListable* e = all->KDLHead(); e != nullptr; e = all->KDLGetNext(e)) {
-      delete static_cast<CKelDoubleList*>(static_cast<CKelPointer*>(e)->KPData());
+inline FieldTexts NbrRecordText(const CKelDoubleList* record) {
+  FieldTexts texts;
+  for (CKelListable* e = record->KDLHead(); e != nullptr; e = record->KDLGetNext(e)) {
+    auto* field = static_cast<CKelVarBind*>(e);
+    texts.push_back(field->KVBNameText());
+    if (char* value = field->KVBValAsString()) {
+      texts.back() += std::string("=") + value;
+      free(value);
     }
   }
+  return texts;
+}
+inline std::vector<std::string> ReportTexts(const std::vector<KelErrorReport>& reports) {
+  std::vector<std::string> texts;
+  for (const KelErrorReport& r : reports)
+    texts.push_back(std::to_string(r.code) + (r.hasMessage ? "|" + r.message : ""));
+  return texts;
+}
+// The records of a list of CKelPointer-wrapped records (the local neighbours) or of a remote
+// neighbour tree, deleted with them.
+inline std::vector<FieldTexts> TakeRecords(CKelDoubleList* list, bool deleteList = true) {
+  std::vector<FieldTexts> texts;
+  for (CKelListable* e = list != nullptr ? list->KDLHead() : nullptr; e != nullptr;
+       e = list->KDLGetNext(e)) {
+    auto* record = static_cast<CKelDoubleList*>(static_cast<CKelPointer*>(e)->KPData());
+    texts.push_back(NbrRecordText(record));
+    delete record;
+  }
+  if (deleteList) delete list;
+  return texts;
+}
+inline std::vector<FieldTexts> TakeTree(CKelTreeList* tree) {
+  if (tree == nullptr) return {};
+  std::vector<FieldTexts> texts = TakeRecords(tree->KTLIterator(), false);
   tree->KTLDeleteWrappers();
   delete tree;
+  return texts;
 }
 
 }  // namespace nbrtest

@@ -1,189 +1,177 @@
-// The process layer: system fields on the NE record, and for an IPv6
-// router its local neighbours with copies of the remote neighbours of
-// their interfaces in the processed data; everything else it built is
-// gone afterwards (the sanitized build checks that nothing leaks).
+// The process layer: system fields on the NE record and, for an IPv6 router,
+// its local neighbours with copies of the remote neighbours of their
+// interfaces in the processed data; nothing else it built is left over.
+#include "snmp/ReplayRequester.h"
 #include "tests/unit/processing/NbrTestUtil.h"
 
 namespace {
 
-using nbrtest::ScopedNames;
-using nbrtest::Tables;
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
+using namespace nbrtest;
+
+struct Local {
+  FieldTexts fields;
+  std::vector<FieldTexts> remotes;
+};
 
 class ProcessLayerTest : public ::testing::Test {
  protected:
-  // The agent is made by Start, after the test has written its files.
   void Start(bool withProcData = true) {
-    agent_ = std::make_unique<nbrtest::ProcessAgent>();
+    agent_ = std::make_unique<MibTestAgent>();
     agent_->m_ValidAddr = &validator_;
-    ne_.KRAddOrSetValue("m_IpAddress", "198.51.100.7");
+    ne_.KRAddOrSetValue("m_IpAddress", "192.0.2.66");
     agent_->DACreateAndStoreMedData(&ne_);
     if (withProcData) agent_->DACreateAndStoreProcData(&ne_);
     med_ = agent_->DAGetMediationData(&ne_);
   }
-  // A router: interfaces 3 and 4, two addresses on 3 and one on 4 (none
-  // without `withAddresses`), one route via 2001:db8:3::fe on interface 3,
-  // which the neighbour cache holds too.
-  void StoreRouter(long long ipv6Forwarding = 1, bool withAddresses = true) {
+  // Interfaces 3 and 4 up, 5 down; two addresses (with their prefix) and the
+  // subnet-router anycast address on 3, one on 4 and 5; a default route via
+  // gw3 on 3, which the neighbour cache holds too.
+  void StoreRouter(long long ipv6Forwarding, bool withAddresses) {
     Tables t;
     t.Interface(3, "eth3", "00:00:5E:00:53:03");
     t.Interface(4, "eth4", "00:00:5E:00:53:04");
+    t.Interface(5, "eth5", "00:00:5E:00:53:05", 2);
     if (withAddresses) {
-      t.Address(3, "2001:db8:3::1", 64);
+      t.Address(3, "2001:db8:3::1", 64, 2, 3);
       t.Address(3, "2001:db8:3::2", 64);
+      t.Address(3, "2001:db8:3::", 64, 1);
       t.Address(4, "2001:db8:4::1", 64);
+      t.Address(5, "2001:db8:5::1", 64);
+      t.Prefix(3, "2001:db8:3::", 64);
     }
-    t.Route("::", 0, 1, 3, "2001:db8:3::fe");
+    t.Route("::", 0, 3, "2001:db8:3::fe");
     t.Cache(3, "2001:db8:3::fe", "00:00:5E:00:53:FE");
     t.Store(med_);
-    StoreScalarText(med_, "sysDescr", "test router");
-    StoreScalarText(med_, "sysObjectID", "1.3.6.1.4.1.9");
-    StoreScalar(med_, "ipForwarding", 1);
-    if (ipv6Forwarding != 0) StoreScalar(med_, "ipv6Forwarding", ipv6Forwarding);
+    StoreScalar(med_, "sysDescr", new CKelAtom("test router"));
+    StoreScalar(med_, "ipForwarding", new CKelAtom(1));
+    if (ipv6Forwarding != 0) StoreScalar(med_, "ipv6Forwarding", new CKelAtom(ipv6Forwarding));
   }
-  void Process() {
+  std::vector<Local> Process(const char* description = "test router") {
     errors_.Clear();
     agent_->DADoProcessLayer(&ne_);
-  }
-  std::vector<LocalNbrText> Nbrs() const {
-    const CDiscoProcessedData* proc = agent_->DAGetProcessedData(&ne_);
-    return proc != nullptr ? ProcessedText(*proc) : std::vector<LocalNbrText>{};
+    EXPECT_EQ(med_->DMDGetDataPtr("m_IpDataList"), nullptr);  // the own address list is gone
+    EXPECT_EQ(FieldText(ne_, "m_Description"), description);
+    std::vector<Local> result;
+    if (const CDiscoProcessedData* proc = agent_->DAGetProcessedData(&ne_)) {
+      for (const CDiscoProcessedData::LocalNbr& local : proc->DPDLocalNbrs()) {
+        result.push_back({NbrRecordText(local.fields), {}});
+        for (const CKelDoubleList* remote : local.remotes)
+          result.back().remotes.push_back(NbrRecordText(remote));
+      }
+    }
+    return result;
   }
   std::vector<std::string> Reports() const { return ReportTexts(errors_.Reports()); }
 
   ScopedConfigDirs dirs_;
-  ScopedNames names_{{{"2001:db8:3::1", "a3"},
-                      {"2001:db8:3::2", "b3"},
-                      {"2001:db8:4::1", "a4"},
-                      {"2001:db8:3::fe", "gw3"}}};
+  ScopedNames names_{{{"2001:db8:3::1", "a3"}, {"2001:db8:3::2", "b3"}, {"2001:db8:4::1", "a4"},
+                      {"2001:db8:3::fe", "gw3"}, {"2001:db8:3::", "any3"}}};
   CKelValidAddress validator_;
-  std::unique_ptr<nbrtest::ProcessAgent> agent_;
+  std::unique_ptr<MibTestAgent> agent_;
   CKelRecord ne_;
   CDiscoMediationData* med_ = nullptr;
   KelErrorCapture errors_;
 };
 
-const FieldTexts kGw3 = {"m_RemoteNbrIpAddr=2001:db8:3::fe", "m_RemoteNbrIpPfxLength=64",
-                         "m_RemoteNbrIpScope=3", "m_RemoteNbrIpDNSName=gw3.lab",
-                         "m_RemoteNbrMacAddr=00:00:5E:00:53:FE"};
-
-std::string AddressOf(const LocalNbrText& local) { return local.fields[11]; }
-
 TEST_F(ProcessLayerTest, RemoteNeighbourIsCopiedUnderEveryLocalNeighbourOfItsInterface) {
+  dirs_.WritePrefixNames("2001:db8:3::/64 Lab-Three\n");
+  const FieldTexts gw3 = {"m_RemoteNbrIpAddr=2001:db8:3::fe", "m_RemoteNbrIpPfxLength=64",
+                          "m_RemoteNbrIpScope=3", "m_RemoteNbrIpDNSName=gw3.lab",
+                          "m_RemoteNbrMacAddr=00:00:5E:00:53:FE"};
   for (int level : {0, 4}) {
     SCOPED_TRACE(level);
     Start();
-    StoreRouter();
+    StoreRouter(1, true);
     KelTraceCapture trace(level);
-    Process();
-    const std::vector<LocalNbrText> nbrs = Nbrs();
+    const std::vector<Local> nbrs = Process();
     ASSERT_EQ(nbrs.size(), 3u);
-    EXPECT_EQ(AddressOf(nbrs[0]), "ipv6AddrAddress=2001:db8:3::1");
-    EXPECT_EQ(AddressOf(nbrs[1]), "ipv6AddrAddress=2001:db8:3::2");
-    EXPECT_EQ(AddressOf(nbrs[2]), "ipv6AddrAddress=2001:db8:4::1");
-    EXPECT_THAT(nbrs[0].remotes, ElementsAre(kGw3));
-    EXPECT_THAT(nbrs[1].remotes, ElementsAre(kGw3));
-    EXPECT_THAT(nbrs[2].remotes, IsEmpty());
-    // Two copies, not one record filed twice.
+    EXPECT_THAT(nbrs[0].fields, ElementsAre(
+        "ipv6IfIndex=3", "ipv6IfDescr=eth3", "ipv6IfLowerLayer=0.0", "ipv6IfEffectiveMtu=1500",
+        "ipv6IfReasmMaxSize=65535", "ipv6IfIdentifier=02:00:5E:FF:FE:00:53:01",
+        "ipv6IfIdentifierLength=64", "ipv6IfPhysicalAddress=00:00:5E:00:53:03",
+        "ipv6IfAdminStatus=1", "ipv6IfOperStatus=1", "ipv6IfLastChange=7",
+        "ipv6AddrAddress=2001:db8:3::1", "ipv6AddrPfxLength=64", "ipv6AddrType=3",
+        "ipv6AddrAnycastFlag=2", "ipv6AddrStatus=1", "ipv6AddrScope=3", "ipv6AddrDNSName=a3.lab",
+        "ipv6AddrV4Addresses=192.0.2.1", "ipv6AddrPrefix=2001:db8:3::", "ipv6AddrPrefixName=Lab-Three",
+        "ipv6AddrPrefixOnLinkFlag=1", "ipv6AddrPrefixAutonomousFlag=1",
+        "ipv6AddrPrefixAdvPreferredLifetime=100", "ipv6AddrPrefixAdvValidLifetime=200"));
+    EXPECT_EQ(nbrs[1].fields[11], "ipv6AddrAddress=2001:db8:3::2");
+    EXPECT_EQ(nbrs[2].fields[11], "ipv6AddrAddress=2001:db8:4::1");
+    for (size_t i = 0; i < 3; ++i)
+      EXPECT_EQ(nbrs[i].remotes, i < 2 ? std::vector<FieldTexts>{gw3} : std::vector<FieldTexts>{});
     const auto& stored = agent_->DAGetProcessedData(&ne_)->DPDLocalNbrs();
-    EXPECT_NE(stored[0].remotes[0], stored[1].remotes[0]);
+    EXPECT_NE(stored[0].remotes[0], stored[1].remotes[0]);  // two copies, not one record twice
     EXPECT_THAT(Reports(), ElementsAre("-220439|No remote nbrs for IfIndex 4"));
-    EXPECT_EQ(FieldText(ne_, "m_Description"), "test router");
-    EXPECT_EQ(FieldText(ne_, "m_ObjectId"), "1.3.6.1.4.1.9");
-    if (level == 4) {
-      EXPECT_EQ(trace.Count("-- CDiscoIPv6Agent::DADoProcessLayer() has local nbr ifIndex=3, "
-                            "looking for any remote nbrs on same interface\n"),
-                2);
-    }
+    for (const char* f : {"DADoProcessLayer", "DIPv6GetIpForwarding"})
+      EXPECT_EQ(trace.Count(std::string("\nENTER : CDiscoIPv6Agent::") + f + "()\n"), level / 4);
   }
 }
 
-TEST_F(ProcessLayerTest, AutomaticDiscoveryOffAddsLocalNeighboursAlone) {
-  dirs_.WriteConfig("AutoDiscovery 0\n");
-  Start();
-  StoreRouter();
-  KelTraceCapture trace(4);
-  Process();
-  const std::vector<LocalNbrText> nbrs = Nbrs();
-  ASSERT_EQ(nbrs.size(), 3u);
-  for (const LocalNbrText& local : nbrs) EXPECT_THAT(local.remotes, IsEmpty());
-  EXPECT_THAT(Reports(), IsEmpty());
-  EXPECT_EQ(trace.Count("CDiscoIPv6Agent::DADoProcessLayer() - No remote nbrs...\n"), 1);
-}
-
-TEST_F(ProcessLayerTest, OnlyIPv6RoutersGetNeighbours) {
-  struct Case {
+TEST_F(ProcessLayerTest, WhatTheProcessLayerHandsOver) {
+  const char* kNoLocal = "-220439|procData null or no local nbrs!";
+  struct {
     const char* what;
+    const char* config;
     long long ipv6Forwarding;  // 0: no reply
-  } cases[] = {{"IPv6 host", 2}, {"IPv6 node", 3}, {"IPv4 router", 0}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    Start();
-    StoreRouter(c.ipv6Forwarding);
-    Process();
-    EXPECT_THAT(Nbrs(), IsEmpty());
-    EXPECT_THAT(Reports(), IsEmpty());
-    EXPECT_EQ(FieldText(ne_, "m_Description"), "test router");
-    EXPECT_EQ(FieldText(ne_, "m_ObjectId"), "1.3.6.1.4.1.9");
-    EXPECT_EQ(med_->DMDGetDataPtr("m_IpDataList"), nullptr);
+    bool addresses, procData;
+    size_t locals, remotes;
+    std::vector<std::string> reports;
+  } rows[] = {
+      {"automatic discovery off", "AutoDiscovery 0\n", 1, true, true, 3, 0, {}},
+      {"IPv6 host", "", 2, true, true, 0, 0, {}},
+      {"IPv6 node", "", 3, true, true, 0, 0, {}},
+      {"IPv4 router", "", 0, true, true, 0, 0, {}},
+      {"no processed data", "", 1, true, false, 0, 0, {kNoLocal}},
+      {"no address table", "", 1, false, true, 0, 0,
+       {"-220439| ipv6AddrTable empty", "-220439|local IP list empty", "-220439",
+        "-220439|no IPv6 addresses so return", "-220439|no IPv6 addresses so return", kNoLocal}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    dirs_.WriteConfig(row.config);
+    Start(row.procData);
+    StoreRouter(row.ipv6Forwarding, row.addresses);
+    const std::vector<Local> nbrs = Process();
+    EXPECT_EQ(nbrs.size(), row.locals);
+    size_t remotes = 0;
+    for (const Local& local : nbrs) remotes += local.remotes.size();
+    EXPECT_EQ(remotes, row.remotes);
+    EXPECT_EQ(Reports(), row.reports);
   }
 }
 
-TEST_F(ProcessLayerTest, SystemRepliesMissingOrWithoutValue) {
+// A device that forwards IPv6 but sends indexes and values no conforming
+// agent sends: no neighbour of either kind, and nothing breaks.
+TEST_F(ProcessLayerTest, MalformedRouterGivesNoNeighboursAndNoFault) {
+  CReplayRequester replay(TEST_SOURCE_DIR "/tests/fixtures/snmp/devices");
   Start();
-  ne_.KRAddOrSetValue("m_ObjectId", "kept");
-  StoreScalar(med_, "ipv6Forwarding", 2);
-  Process();
-  EXPECT_EQ(FieldText(ne_, "m_Description"), "<absent>");
-  EXPECT_EQ(FieldText(ne_, "m_ObjectId"), "kept");
-  EXPECT_THAT(Reports(), IsEmpty());
-
-  StoreScalarNoValue(med_, "sysDescr");
-  StoreScalarNoValue(med_, "sysObjectID");
-  Process();
-  EXPECT_EQ(FieldText(ne_, "m_Description"), "<absent>");
-  EXPECT_EQ(FieldText(ne_, "m_ObjectId"), "kept");
-  EXPECT_THAT(Reports(),
-              ElementsAre("-220439|sysDescr value null....", "-220439|sysObjectId value null...."));
+  agent_->m_Requester = &replay;
+  agent_->DADoMediationLayer(&ne_);
+  EXPECT_THAT(Process("<not text>"), IsEmpty());  // its sysDescr is an integer
+  const std::string e = "-220439|", nullIp = e + " local nbr ip string null";
+  EXPECT_THAT(Reports(), ElementsAre(e + "out of range", nullIp, nullIp, e + "no anycast flag so return",
+      e + "screwed: one of ifRouteType, ifRouteIfIndex, ifRouteNextHop is null",
+      e + "screwed: one of stateList,validList or physAddrList is null",
+      e + "procData null or no local nbrs!"));
 }
 
-TEST_F(ProcessLayerTest, WithoutAddressTableTheRemoteNeighboursAreDropped) {
-  Start();
-  StoreRouter(1, false);
-  Process();
-  EXPECT_THAT(Nbrs(), IsEmpty());
-  EXPECT_THAT(Reports(), ElementsAre("-220439| ipv6AddrTable empty", "-220439|local IP list empty",
-                                     "-220439",  // the own address list was not built
-                                     "-220439|no IPv6 addresses so return",  // local neighbours
-                                     "-220439|no IPv6 addresses so return",  // gw3's prefix length
-                                     "-220439|procData null or no local nbrs!"));
-  EXPECT_EQ(med_->DMDGetDataPtr("m_IpDataList"), nullptr);
-}
-
-TEST_F(ProcessLayerTest, WithoutProcessedDataNothingIsHandedOverOrKept) {
-  Start(false);
-  StoreRouter();
-  Process();
-  EXPECT_EQ(agent_->DAGetProcessedData(&ne_), nullptr);
-  EXPECT_THAT(Reports(), ElementsAre("-220439|procData null or no local nbrs!"));
-  EXPECT_EQ(med_->DMDGetDataPtr("m_IpDataList"), nullptr);
-}
-
-TEST_F(ProcessLayerTest, NoRecordOrNoMediationData) {
-  Start();
-  KelTraceCapture trace(4);
-  errors_.Clear();
-  agent_->DADoProcessLayer(nullptr);
-  EXPECT_THAT(Reports(), ElementsAre("-220439| ne is null - this should NEVER happen"));
-  EXPECT_EQ(trace.Count("LEAVE : CDiscoIPv6Agent::DADoProcessLayer()"), 0);
-  CKelRecord stranger;
-  errors_.Clear();
-  agent_->DADoProcessLayer(&stranger);
-  EXPECT_THAT(Reports(), IsEmpty());
-  EXPECT_EQ(trace.Count("-- CDiscoIPv6Agent::DADoProcessLayer() found no Mediation Data for:\n"),
-            1);
-  EXPECT_EQ(trace.Count("LEAVE : CDiscoIPv6Agent::DADoProcessLayer()\n"), 1);
+// The capability list: indexes 0 to 6 only, each atom once, and a field
+// without value refuses the new list with the record's own report.
+TEST(CapabilitiesTest, ListTakesValidIndexesAndEachAtomOnce) {
+  ScopedConfigDirs dirs;
+  MibTestAgent agent;
+  CKelRecord ne, bare;
+  for (int index : {0, 7, -1, 1}) EXPECT_EQ(agent.DIPv6SetOrAddCapability(&ne, index), index);
+  CKelAtom* atom = new CKelAtom("isIPv6Host");
+  agent.DIPv6SetOrAddCapability(&ne, atom);
+  KelErrorCapture errors;
+  agent.DIPv6SetOrAddCapability(&ne, atom);  // already the list's: kept there
+  EXPECT_EQ(CapabilityNames(ne), (std::vector<std::string>{"isUnknownNode", "isIPv6Router", "isIPv6Host"}));
+  ASSERT_EQ(bare.KRAddOrSetValue("m_Capabilities", "x"), 1);
+  bare.KRValuePairOf("m_Capabilities")->KVBSetValue(nullptr);
+  EXPECT_EQ(agent.DIPv6SetOrAddCapability(&bare, 3), 3);
+  EXPECT_EQ(bare.KRValueOf("m_Capabilities"), nullptr);
+  EXPECT_EQ(errors.Count(KEL_ERR_DUPLICATE), 2);
 }
 
 }  // namespace

@@ -1,0 +1,165 @@
+// Neighbour records from an NE's tables: local ones from the address table, remote ones from
+// the routing table merged with or added from the neighbour cache; each with the indexed
+// lookups (trace level 0) and with the accessors and record walks (level 4).
+#include "tests/unit/processing/NbrTestUtil.h"
+
+namespace {
+
+using namespace nbrtest;
+
+// A record as its values joined by "|" ("-" for a field without value).
+std::vector<std::string> Values(const std::vector<FieldTexts>& records) {
+  std::vector<std::string> result;
+  for (const FieldTexts& fields : records) {
+    std::string text;
+    for (const std::string& f : fields) {
+      const size_t eq = f.find('=');
+      text += (text.empty() ? "" : "|") + (eq == std::string::npos ? "-" : f.substr(eq + 1));
+    }
+    result.push_back(text);
+  }
+  return result;
+}
+
+class NbrsTest : public ::testing::Test {
+ protected:
+  // The records a new agent builds of the tables (remote: own address 2001:db8:1::1/64 on 2).
+  std::vector<FieldTexts> Build(bool remote) {
+    if (remote) t_.Address(2, "2001:db8:1::1", 64);
+    CDiscoMediationData med;
+    t_.Store(&med);
+    t_ = Tables();
+    MibTestAgent agent;
+    agent.m_ValidAddr = &validator_;
+    EXPECT_EQ(remote ? agent.DIPv6BuildLocalIpList(&med) : 1, 1);
+    errors_.Clear();
+    std::vector<FieldTexts> records = remote ? TakeTree(agent.DIPv6GetRemoteNbrTags(&med))
+                                             : TakeRecords(agent.DIPv6GetLocalNbrTags(&med));
+    agent.DIPv6RemoveLocalIpList(&med);
+    return records;
+  }
+  std::vector<std::string> Reports() const { return ReportTexts(errors_.Reports()); }
+
+  ScopedConfigDirs dirs_;
+  ScopedNames names_{{{"2001:db8:1::1", "r1"}, {"2001:db8:1::fe", "gw"}, {"2001:db8:9::1", "far"},
+                      {"fec0::9", "site"}, {"2001:db8:1::5", "h5"}, {"fe80::1", "ll"},
+                      {"fec0::1", "sl"}, {"::192.0.2.1", "v4c"}}};
+  Tables t_;
+  CKelValidAddress validator_;
+  KelErrorCapture errors_;
+};
+
+TEST_F(NbrsTest, WhichAddressesMakeALocalNeighbourAndWithWhatFields) {
+  const std::vector<std::string> kMissing = {
+      "-220439|can not find INTERFACE attributes for local neighbour ",
+      "-220439|Address attribute in Mediation Data null so returns",
+      "-220439|can not find ADDRESS attributes for local neighbour "};
+  struct {
+    const char *address, *phys;
+    long long admin, anycast;  // admin 0: no ipv6IfAdminStatus
+    bool drop;                 // without ipv6IfDescr and ipv6AddrStatus
+    std::string scopeAndPhys;  // "" for no record
+  } rows[] = {
+      {"fe80::1", "00:00:5E:00:53:01", 1, 2, false, "1|00:00:5E:00:53:01"},
+      {"fec0::1", "", 1, 2, false, "2|"},
+      {"2001:db8:1::1", "abcd", 1, 2, false, "3|INVALID[61:62:63:64(hex)]"},
+      {"::192.0.2.1", "00:00:5E:00:53:01:", 1, 2, false,
+       "0|INVALID[30:30:3A:30:30:3A:35:45:3A:30:30:3A:35:33:3A:30:31:3A(hex)]"},
+      {"::1", "", 1, 2, false, ""},
+      {"ff02::1", "", 1, 2, false, ""},
+      {"::ffff:192.0.2.1", "", 1, 2, false, ""},
+      {"2001:db8:1::", "", 1, 1, false, ""},   // anycast
+      {"2001:db8:1::1", "", 2, 2, false, ""},  // interface down
+      {"2001:db8:1::1", "", 0, 2, false, ""},  // no administrative status
+      {"2001:db8:1::1", "", 1, 2, true, "3|"},
+  };
+  for (const auto& row : rows) {
+    for (int level : {0, 4}) {
+      SCOPED_TRACE(std::string(row.address) + " " + row.phys + " at level " + std::to_string(level));
+      KelTraceCapture trace(level);
+      t_.Interface(1, row.drop ? nullptr : "eth0", row.phys, row.admin);
+      if (row.admin == 0) t_.Drop("ipv6IfAdminStatus");
+      t_.Address(1, row.address, 64, row.anycast);
+      if (row.drop) t_.Drop("ipv6AddrStatus");
+      const std::vector<FieldTexts> records = Build(false);
+      ASSERT_EQ(records.size(), row.scopeAndPhys.empty() ? 0u : 1u);
+      if (records.empty()) continue;
+      const FieldTexts& r = records[0];  // no prefix; a left-out field is left out only
+      EXPECT_EQ(r.size(), row.drop ? 18u : 20u);
+      EXPECT_EQ(Values({{r[row.drop ? 14 : 16], r[row.drop ? 6 : 7]}})[0], row.scopeAndPhys);
+      EXPECT_EQ(Reports(), row.drop ? kMissing : std::vector<std::string>{});
+    }
+  }
+}
+
+TEST_F(NbrsTest, RemoteNeighboursFromRoutesAndTheCache) {
+  const std::string gw = "2001:db8:1::fe|64|3|gw.lab", far = "2001:db8:9::1|128|3|far.lab";
+  const std::string gwMac = gw + "|00:00:5E:00:53:FE", h5 = "2001:db8:1::5|64|3|";
+  const std::string noRoutes = "-220439|screwed: one of ifRouteType, ifRouteIfIndex, ifRouteNextHop is null";
+  const std::string noCache = "-220439|screwed: one of stateList,validList or physAddrList is null";
+  const std::string route12 = "32.1.13.184.0.18.0.0.0.0.0.0.0.0.0.0.48.1";
+  const std::string noEntry = "-220439|No entry for " + route12 + " in valid routes list.";
+  std::vector<uint32_t> index12 = AddressOctets("2001:db8:12::");
+  index12.insert(index12.end(), {48, 1});
+  struct {
+    const char* what;
+    std::function<void(Tables*)> rows;
+    std::vector<std::string> records, reports;
+    std::string traced;  // at level 4
+  } rows[] = {
+      {"two routes via one next hop, one far", [](Tables* t) {
+         t->Route("::", 0, 2, "2001:db8:1::fe");
+         t->Route("2001:db8:10::", 48, 2, "2001:db8:1::fe");
+         t->Route("2001:db8:11::", 48, 3, "2001:db8:9::1");
+       }, {gw, gw, far}, {noCache}, "Next hop is a remote ipv6 address["},
+      {"site-local next hop", [](Tables* t) { t->Route("::", 0, 2, "fec0::9"); },
+       {"fec0::9|128|2|site.lab"}, {noCache}, ""},
+      {"link-local next hop", [](Tables* t) { t->Route("::", 0, 2, "fe80::1"); }, {}, {noCache},
+       "FE80:0000:0000:0000:0000:0000:0000:0001 is NOT site-local/global\n"},
+      {"route not valid", [](Tables* t) { t->Route("2001:db8:12::", 48, 2, "2001:db8:1::fd", 2); },
+       {}, {"-220439|skip invalid route index", noEntry, noCache}, "Invalid route : " + route12},
+      {"via the NE itself", [](Tables* t) { t->Route("::", 0, 2, "2001:db8:1::1"); }, {},
+       {"-220439|No entry for 0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.1 in valid routes list.", noCache},
+       " Next hop is a local ipv6 address["},
+      {"a route only the validity walk saw", [&](Tables* t) {
+         t->Set(index12, {{"ipv6RouteValid", 1}, {"ipv6RouteIfIndex", 2}});
+         t->Route("::", 0, 2, "2001:db8:1::fe");
+       }, {gw}, {"-220439|WARNING: valid asn1 and next hop asn1 inconsistant" + route12, noEntry,
+       noCache}, "This is inconsistent."},
+      {"no routing table", [](Tables*) {}, {}, {noRoutes, noCache}, ""},
+      {"cache entries merge into route records, or stand alone", [](Tables* t) {
+         t->Route("::", 0, 2, "2001:db8:1::fe");
+         t->Route("2001:db8:10::", 48, 2, "2001:db8:1::fe");
+         t->Cache(2, "2001:db8:1::fe", "00:00:5E:00:53:FE");
+         t->Cache(2, "2001:db8:1::5", "00:00:5E:00:53:05");
+       }, {gwMac, gwMac, h5 + "00:00:5E:00:53:05|h5.lab"}, {}, ""},
+      {"own, link-local and multicast entries", [](Tables* t) {
+         t->Cache(2, "2001:db8:1::1", "00:00:5E:00:53:0A");
+         t->Cache(2, "fe80::1", "00:00:5E:00:53:01");
+         t->Cache(2, "ff02::1", "33:33:00:00:00:01");
+       }, {}, {noRoutes},
+       "20:01:0D:B8:00:01:00:00:00:00:00:00:00:00:00:01 is not consider as a remote neighbour!\n"},
+      {"cache entry without link-layer address", [](Tables* t) {
+         t->Cache(2, "2001:db8:1::5", "");
+         t->Drop("ipv6NetToMediaPhysAddress");
+         t->Add("ipv6NetToMediaPhysAddress", {AddrIndex(2, "2001:db8:1::5"), nullptr});
+       }, {h5 + "-|h5.lab"}, {noRoutes, "-220439|physical address is null"}, ""},
+      {"a cache column missing", [](Tables* t) {
+         t->Route("::", 0, 2, "2001:db8:1::fe");
+         t->Cache(2, "2001:db8:1::fe", "00:00:5E:00:53:FE");
+         t->Drop("ipv6NetToMediaValid");
+       }, {gw}, {noCache}, ""},
+  };
+  for (const auto& row : rows) {
+    for (int level : {0, 4}) {
+      SCOPED_TRACE(std::string(row.what) + " at level " + std::to_string(level));
+      row.rows(&t_);
+      KelTraceCapture trace(level);
+      EXPECT_EQ(Values(Build(true)), row.records);
+      EXPECT_EQ(Reports(), row.reports);
+      EXPECT_TRUE(level == 0 || trace.Contains(row.traced));
+    }
+  }
+}
+
+}  // namespace
