@@ -9,10 +9,8 @@ namespace fs = std::filesystem;
 
 TempDir::TempDir() {
   const char* base = getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
-                        "/ipv6disco-test-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed: " + pattern);
-  m_Path = pattern;
+  m_Path = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/ipv6disco-test-XXXXXX";
+  if (mkdtemp(m_Path.data()) == nullptr) throw std::runtime_error("mkdtemp failed: " + m_Path);
 }
 
 TempDir::~TempDir() {
@@ -23,51 +21,18 @@ TempDir::~TempDir() {
 std::string TempDir::WriteFile(const std::string& relative, const std::string& contents) const {
   fs::path path = fs::path(m_Path) / relative;
   fs::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << contents;
-  if (!out) throw std::runtime_error("cannot write " + path.string());
+  if (!(std::ofstream(path) << contents)) throw std::runtime_error("cannot write " + relative);
   return path.string();
 }
 
-namespace {
-
-bool SaveEnv(const char* name, std::string* value) {
-  const char* v = getenv(name);
-  if (v == nullptr) return false;
-  *value = v;
-  return true;
-}
-
-void RestoreEnv(const char* name, bool had, const std::string& value) {
-  if (had) {
-    setenv(name, value.c_str(), 1);
-  } else {
-    unsetenv(name);
+static const char* const kNames[] = {"ZW_ETC_PATH", "ZW_VAR_PATH"};
+ScopedConfigDirs::ScopedConfigDirs() {
+  for (int i = 0; i < 2; ++i) {
+    if (const char* old = getenv(kNames[i])) m_Old[i] = old;
+    setenv(kNames[i], (i == 0 ? m_Etc : m_Var).Path().c_str(), 1);
   }
 }
 
-}  // namespace
-
-ScopedConfigDirs::ScopedConfigDirs() {
-  m_HadEtc = SaveEnv("ZW_ETC_PATH", &m_OldEtc);
-  m_HadVar = SaveEnv("ZW_VAR_PATH", &m_OldVar);
-  setenv("ZW_ETC_PATH", m_Etc.Path().c_str(), 1);
-  setenv("ZW_VAR_PATH", m_Var.Path().c_str(), 1);
-}
-
 ScopedConfigDirs::~ScopedConfigDirs() {
-  RestoreEnv("ZW_ETC_PATH", m_HadEtc, m_OldEtc);
-  RestoreEnv("ZW_VAR_PATH", m_HadVar, m_OldVar);
-}
-
-std::string ScopedConfigDirs::WriteConfig(const std::string& contents) const {
-  return m_Etc.WriteFile("conf/tovra/IPv6.conf", contents);
-}
-
-std::string ScopedConfigDirs::WritePrefixNames(const std::string& contents) const {
-  return m_Etc.WriteFile("conf/tovra/IPv6Prefix.conf", contents);
-}
-
-std::string ScopedConfigDirs::WriteHostHistory(const std::string& contents) const {
-  return m_Var.WriteFile("databases/tovra/IPv6hosts.qar", contents);
+  for (int i = 0; i < 2; ++i) m_Old[i] ? setenv(kNames[i], m_Old[i]->c_str(), 1) : unsetenv(kNames[i]);
 }

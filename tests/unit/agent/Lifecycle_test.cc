@@ -1,22 +1,14 @@
-// Construction and destruction of the agent, and the module-wide lock.
-#include <thread>
-#include <vector>
+// The agent's life: the module-wide lock, and the plug-in's factory as the engine meets it.
+#include <dlfcn.h>
 
+#include "agent/AgentIPv6Factory.h"
 #include "agent/CDiscoIPv6Agent.h"
 #include "gtest/gtest.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
-TEST(LifecycleTest, WithoutFilesTheDefaultsHold) {
-  ScopedConfigDirs dirs;  // empty folders: none of the three files exists
-  CDiscoIPv6Agent agent;
-  EXPECT_EQ(agent.DIPv6AutoDiscovery(), 1);
-  EXPECT_EQ(agent.DIPv6PfxDataList(), nullptr);
-  EXPECT_EQ(agent.DIPv6IpDataList(), nullptr);
-}
-
-TEST(LifecycleTest, AgentsShareOneModuleLockThatOutlivesThem) {
+TEST(LifecycleTest, AgentsShareALockThatOutlivesThemAndTheFactoryMakesNamedAgents) {
   ScopedConfigDirs dirs;
   CKelRWLock* first;
   {
@@ -29,35 +21,16 @@ TEST(LifecycleTest, AgentsShareOneModuleLockThatOutlivesThem) {
   EXPECT_EQ(CDiscoIPv6Agent::m_Mutex, first);
   EXPECT_EQ(first->KRWLWriterLock(), 0);
   EXPECT_EQ(first->KRWLUnLock(), 0);
-}
-
-TEST(LifecycleTest, AgentsConstructedOnManyThreadsSeeOneLock) {
-  ScopedConfigDirs dirs;
-  constexpr int kThreads = 8;
-  std::vector<CKelRWLock*> seen(kThreads, nullptr);
-  std::vector<std::thread> threads;
-  for (int i = 0; i < kThreads; ++i) {
-    threads.emplace_back([i, &seen] {
-      CDiscoIPv6Agent agent;
-      seen[i] = CDiscoIPv6Agent::m_Mutex;
-    });
-  }
-  for (auto& t : threads) t.join();
-  for (int i = 0; i < kThreads; ++i) {
-    EXPECT_NE(seen[i], nullptr);
-    EXPECT_EQ(seen[i], seen[0]) << "thread " << i;
-  }
-}
-
-TEST(LifecycleTest, NamesComeFromTheOverrides) {
-  ScopedConfigDirs dirs;
-  CDiscoIPv6Agent agent;
-  CDiscoAgent& base = agent;
-  EXPECT_STREQ(base.KAGetName(), "");
-  base.KASetSCName();
-  base.KASetSCDesc();
-  EXPECT_STREQ(base.KAGetName(), "IPv6");
-  EXPECT_STREQ(base.KAGetDesc(), "Tovra IPv6 Discovery Agent");
+  // RTLD_NODELETE keeps the module's lock reachable for the leak checker after dlclose.
+  void* handle = dlopen(PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+  ASSERT_NE(handle, nullptr) << dlerror();
+  auto factory = reinterpret_cast<DAInstantiateFn>(dlsym(handle, "DAInstantiate"));
+  ASSERT_NE(factory, nullptr) << dlerror();
+  CDiscoAgent* agent = factory();  // a named agent, deleted through its base
+  agent->KASetSCName();
+  EXPECT_STREQ(agent->KAGetName(), "IPv6");
+  delete agent;
+  dlclose(handle);
 }
 
 }  // namespace
