@@ -1,66 +1,61 @@
-// Helpers of the requester tests: the objects the agent reads, records,
-// and requests as texts (see VarOpText.h).
+// Requester results as texts: one line per var-op, "<index> = int:<n>|text:<s>|null".
 #ifndef TESTS_SUPPORT_SNMPTESTUTIL_H_
 #define TESTS_SUPPORT_SNMPTESTUTIL_H_
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "host/CDiscoStdRequester.h"
+#include "host/CKelDoubleList.h"
 #include "host/CKelRecord.h"
-#include "tests/support/VarOpText.h"
+#include "host/CKelSnmpVarOp.h"
+#include "snmp/MibObjectTable.h"
 
-// The 25 columns the agent walks, in its order.
-inline const std::vector<std::string>& WalkedColumns() {
-  static const std::vector<std::string> columns = {
-      "ipv6IfDescr", "ipv6IfLowerLayer", "ipv6IfEffectiveMtu", "ipv6IfReasmMaxSize",
-      "ipv6IfIdentifier", "ipv6IfIdentifierLength", "ipv6IfPhysicalAddress",
-      "ipv6IfAdminStatus", "ipv6IfOperStatus", "ipv6IfLastChange", "ipv6AddrPfxLength",
-      "ipv6AddrType", "ipv6AddrAnycastFlag", "ipv6AddrStatus", "ipv6AddrPrefixOnLinkFlag",
-      "ipv6AddrPrefixAutonomousFlag", "ipv6AddrPrefixAdvPreferredLifetime",
-      "ipv6AddrPrefixAdvValidLifetime", "ipv6NetToMediaPhysAddress", "ipv6IfNetToMediaState",
-      "ipv6NetToMediaValid", "ipv6RouteIfIndex", "ipv6RouteNextHop", "ipv6RouteType",
-      "ipv6RouteValid"};
-  return columns;
+inline std::string VarOpText(const CKelSnmpVarOp* varOp) {
+  if (varOp == nullptr) return "<null var-op>";
+  char* index = varOp->KSVOASN1() ? varOp->KSVOASN1()->KAAAddressPrint() : nullptr;
+  const std::string text = index ? index : "<null index>";
+  free(index);
+  const CKelAtom* value = varOp->KSVOValue();
+  if (value == nullptr) return text + " = null";
+  if (value->KAType() == E_KDTInteger) return text + " = int:" + std::to_string(value->KAInt64());
+  return text + (value->KAType() == E_KDTString ? " = text:" + std::string(value->KAString()) : " = list");
 }
 
-inline const std::vector<std::string>& Scalars() {
-  static const std::vector<std::string> scalars = {"sysObjectID", "sysDescr", "ipForwarding",
-                                                   "ipv6Forwarding"};
-  return scalars;
-}
-
-// A record whose `field` holds `address`.
-inline std::unique_ptr<CKelRecord> RecordAt(const std::string& address,
-                                            const char* field = "m_UniqueAddress") {
+inline auto RecordAt(const std::string& address, const char* field = "m_UniqueAddress") {
   auto record = std::make_unique<CKelRecord>();
   record->KRAddOrSetValue(field, address.c_str());
   return record;
 }
 
-inline std::string GetText(CDiscoStdRequester* requester, CKelRecord* record, const char* name,
+inline std::string GetText(CDiscoStdRequester* req, CKelRecord* record, const char* name,
                            const char* instance = "0") {
-  std::unique_ptr<CKelSnmpVarOp> varOp(requester->DSRSnmpGet(record, name, instance, nullptr));
-  return VarOpText(varOp.get());
+  return VarOpText(std::unique_ptr<CKelSnmpVarOp>(req->DSRSnmpGet(record, name, instance, nullptr)).get());
 }
 
-inline std::vector<std::string> WalkText(CDiscoStdRequester* requester, CKelRecord* record,
-                                         const char* column) {
-  std::unique_ptr<CKelDoubleList> list(requester->DSRSnmpGetNext(record, column, nullptr, nullptr));
-  return VarOpListText(list.get());
+// One text per element ("<null var-op>" for another kind); {"<null list>"} for no list.
+inline std::vector<std::string> WalkText(CDiscoStdRequester* req, CKelRecord* record, const char* column) {
+  std::unique_ptr<CKelDoubleList> list(req->DSRSnmpGetNext(record, column, nullptr, nullptr));
+  if (list == nullptr) return {"<null list>"};
+  std::vector<std::string> lines;
+  for (CKelListable* item = list->KDLHead(); item != nullptr; item = list->KDLGetNext(item)) {
+    lines.push_back(VarOpText(dynamic_cast<CKelSnmpVarOp*>(item)));
+  }
+  return lines;
 }
 
-// Everything a device gives for the four scalars and the 25 columns, one
-// text per line, prefixed with the object name.
+// What the agent reads of a device: every scalar, then every column but the index ones, each line prefixed
+// with the object.
 inline std::vector<std::string> FullDump(CDiscoStdRequester* requester, CKelRecord* record) {
   std::vector<std::string> lines;
-  for (const std::string& name : Scalars()) {
-    lines.push_back(name + " " + GetText(requester, record, name.c_str()));
-  }
-  for (const std::string& column : WalkedColumns()) {
-    for (const std::string& row : WalkText(requester, record, column.c_str())) {
-      lines.push_back(column + " " + row);
+  for (const snmp::MibObject& object : snmp::MibObjects()) {
+    const bool scalar = object.oid.size() < 10;
+    if (object.indexOnly) continue;
+    for (const std::string& row : scalar ? std::vector<std::string>{GetText(requester, record, object.name)}
+                                         : WalkText(requester, record, object.name)) {
+      lines.push_back(object.name + (" " + row));
     }
   }
   return lines;
