@@ -43,9 +43,12 @@ CKelDoubleList* FakeRequester::DSRSnmpGetNext(CKelRecord* record, const char* co
   std::lock_guard<std::mutex> lock(m_Mutex);
   m_Requests.push_back(Request{true, address, column, ""});
   auto it = m_Columns.find(address + '\n' + column);
-  if (it == m_Columns.end()) return nullptr;
+  return it != m_Columns.end() ? List(it->second) : nullptr;
+}
+
+CKelDoubleList* FakeRequester::List(const std::vector<Row>& rows) {
   auto* list = new CKelDoubleList();
-  for (const Row& row : it->second) {
+  for (const Row& row : rows) {
     CKelAtom* value = row.value != nullptr ? new CKelAtom(*row.value) : nullptr;
     list->KDLAddToListEnd(new CKelSnmpVarOp(new CKelASN1Address(row.index), value));
   }

@@ -1,6 +1,5 @@
-// A scripted SNMP requester: answers GETs and column walks scripted per target
-// address (DSRTargetAddress of the record), records every request; anything
-// not scripted gets no answer (null). Script before use.
+// A scripted SNMP requester: answers GETs and column walks scripted per target address
+// (DSRTargetAddress of the record), records every request; the unscripted get null.
 #ifndef TESTS_SUPPORT_FAKEREQUESTER_H_
 #define TESTS_SUPPORT_FAKEREQUESTER_H_
 
@@ -24,6 +23,7 @@ class FakeRequester : public CDiscoStdRequester {
   void SetGet(const std::string& address, const std::string& object, long long value);
   // A walk of `column` answers these rows in order (empty: an empty list).
   void SetColumn(const std::string& address, const std::string& column, std::vector<Row> rows);
+  static CKelDoubleList* List(const std::vector<Row>& rows);  // as a walk answers them
 
   struct Request {  // walk false: a GET, with its instance
     bool walk;

@@ -1,5 +1,4 @@
-// The mediation layer seen from the requester and the mediation data: what
-// is asked, in which order, and what is kept; and the accessors' refusals.
+// The mediation layer: what is asked, in which order, and what is kept; the accessors' refusals.
 #include "tests/unit/processing/NbrTestUtil.h"
 
 namespace {
@@ -90,8 +89,7 @@ TEST(MediationLayerTest, WithoutRecordStoreOrRequesterNothingIsAskedOrKept) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "col.<null>\t= <null>\n");
 }
 
-// What the neighbour builders' tests cannot reach: the accessors' answers
-// without mediation data, and the anycast flag read by its own walk.
+// Out of the neighbour builders' reach: answers without mediation data, the anycast flag's own walk.
 TEST(AccessorsTest, AnycastFlagAndAnswersWithoutMediationData) {
   ScopedConfigDirs dirs;
   MibTestAgent agent;

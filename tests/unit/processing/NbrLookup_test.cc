@@ -44,11 +44,11 @@ const Variant kVariants[] = {
      }, nullptr},
     {"prefix rows of depth 2, octet above 255", [](Tables* t) {
        t->Int("ipv6AddrPrefixOnLinkFlag", {1, 64}, 9);
-       t->Int("ipv6AddrPrefixOnLinkFlag", Wide(PrefixIndex(1, "2001:db8:1::", 64), 3, 256), 9);
+       t->Int("ipv6AddrPrefixOnLinkFlag", Wide(AddrIndex(1, "2001:db8:1::", 64), 3, 256), 9);
      }, nullptr},
     {"rows twice", [](Tables* t) {
        t->Int("ipv6AddrType", AddrIndex(1, "2001:db8:1::1"), 7);
-       t->Int("ipv6AddrPrefixOnLinkFlag", PrefixIndex(1, "2001:db8:1::", 64), 7);
+       t->Int("ipv6AddrPrefixOnLinkFlag", AddrIndex(1, "2001:db8:1::", 64), 7);
      }, nullptr},
     {"columns empty", nullptr, [](CDiscoMediationData* m) {
        for (const char* c : {"ipv6AddrType", "ipv6AddrPrefixOnLinkFlag", "ipv6AddrAnycastFlag"})
@@ -64,14 +64,12 @@ std::pair<std::string, std::vector<std::string>> Capture(const std::function<std
 }
 std::string At(const void* p) { return std::to_string(reinterpret_cast<uintptr_t>(p)); }
 
-class NbrLookupTest : public ::testing::TestWithParam<Variant> {
- protected:
-  ScopedConfigDirs dirs_;
-  CDiscoIPv6Agent agent_;
-  KelTraceCapture quiet_{0};  // level-4 tracing off: the indexes are used
-};
+using NbrLookupTest = ::testing::TestWithParam<Variant>;
 
 TEST_P(NbrLookupTest, AnswersAndReportsAsTheAccessors) {
+  ScopedConfigDirs dirs;
+  CDiscoIPv6Agent agent;
+  KelTraceCapture quiet(0);  // level-4 tracing off: the indexes are used
   Tables tables;  // a subnet-router anycast address, one address on two interfaces, /10, /128
   tables.Address(1, "2001:db8:1::", 64, 1);
   tables.Address(1, "2001:db8:1::1", 64, 2, 3);
@@ -86,7 +84,7 @@ TEST_P(NbrLookupTest, AnswersAndReportsAsTheAccessors) {
   tables.Store(&med);
   if (GetParam().afterwards) GetParam().afterwards(&med);
   ASSERT_TRUE(NbrLookup::Indexing());
-  NbrLookup lookup(&agent_, &med);
+  NbrLookup lookup(&agent, &med);
   for (const std::vector<uint32_t>& ids : {AddrIndex(1, "2001:db8:1::"), AddrIndex(2, "2001:db8:1::1"),
        AddrIndex(2, "fe80::1"), AddrIndex(3, "2001:db8:2::1"), AddrIndex(9, "2001:db8:1::1"),
        std::vector<uint32_t>{1, 32, 1}, std::vector<uint32_t>{}}) {
@@ -94,10 +92,10 @@ TEST_P(NbrLookupTest, AnswersAndReportsAsTheAccessors) {
     for (const char* column : {"ipv6AddrType", "ipv6AddrStatus", "ipv6AddrNoSuch"}) {
       SCOPED_TRACE(std::string(column) + " of " + std::to_string(ids.size()) + " ids");
       EXPECT_EQ(Capture([&] { return At(lookup.AddrAttr(&index, column)); }),
-                Capture([&] { return At(agent_.DIPv6GetAddrAttr(&med, &index, column)); }));
+                Capture([&] { return At(agent.DIPv6GetAddrAttr(&med, &index, column)); }));
     }
     EXPECT_EQ(Capture([&] { return std::to_string(lookup.IsAnycast(&index)); }),
-              Capture([&] { return std::to_string(agent_.DIPv6IsAnycastAddress(&med, &index)); }));
+              Capture([&] { return std::to_string(agent.DIPv6IsAnycastAddress(&med, &index)); }));
   }
   struct { int ifIndex; const char* prefix; int length; } prefixes[] = {{1, "2001:db8:1::", 64},
       {2, "2001:db8:1::", 48}, {2, "2001:db8:1::", 64}, {3, "2001:db8:2::1", 128}, {-1, "2001:db8:1::", 64}};
@@ -107,7 +105,7 @@ TEST_P(NbrLookupTest, AnswersAndReportsAsTheAccessors) {
       for (const char* column : {"ipv6AddrPrefixOnLinkFlag", "ipv6AddrPrefixNoSuch"}) {
         char* p = &text[0];
         EXPECT_EQ(Capture([&] { return At(lookup.PfxAttr(q.ifIndex, p, q.length, column)); }),
-                  Capture([&] { return At(agent_.DIPv6GetPfxAttr(&med, q.ifIndex, p, q.length, column)); }));
+                  Capture([&] { return At(agent.DIPv6GetPfxAttr(&med, q.ifIndex, p, q.length, column)); }));
       }
     }
   }
@@ -115,7 +113,7 @@ TEST_P(NbrLookupTest, AnswersAndReportsAsTheAccessors) {
        "2001:db8:1:ff::1", "2001:db8:2::2", "fe80::99", "fec0::1", "2001:db9::7", "not an addr"}) {
     SCOPED_TRACE(addr);
     EXPECT_EQ(Capture([&] { return std::to_string(lookup.PfxLengthFor(addr)); }),
-              Capture([&] { return std::to_string(agent_.DIPv6GetPfxLengthFromLocalIpList(addr, &med)); }));
+              Capture([&] { return std::to_string(agent.DIPv6GetPfxLengthFromLocalIpList(addr, &med)); }));
   }
 }
 

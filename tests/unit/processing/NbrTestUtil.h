@@ -1,24 +1,14 @@
-// MIB tables written row by row into mediation data, address names, and
-// neighbour records and reports as texts ("name=value" per field, "code|message").
+// MIB tables into mediation data, address names, records and reports as texts.
 #ifndef TESTS_UNIT_PROCESSING_NBRTESTUTIL_H_
 #define TESTS_UNIT_PROCESSING_NBRTESTUTIL_H_
 
 #include <arpa/inet.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <map>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "gmock/gmock.h"
 #include "host/CDiscoProcessedData.h"
 #include "host/CKelASN1Address.h"
 #include "host/CKelPointer.h"
-#include "host/CKelSnmpVarOp.h"
 #include "host/CKelValidAddress.h"
-#include "host/CKelVarBind.h"
 #include "host/KelError.h"
 #include "host/KelTrace.h"
 #include "host/ZWResolver.h"
@@ -29,8 +19,7 @@ namespace nbrtest {
 
 using Row = FakeRequester::Row;
 using FieldTexts = std::vector<std::string>;
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
+using ::testing::ElementsAre, ::testing::IsEmpty;
 template <typename T>
 std::shared_ptr<const CKelAtom> Atom(T value) { return std::make_shared<const CKelAtom>(value); }
 
@@ -40,25 +29,17 @@ inline std::vector<uint32_t> AddressOctets(const char* address) {
   return std::vector<uint32_t>(bytes.s6_addr, bytes.s6_addr + 16);
 }
 // Address-table or neighbour-cache index (interface, 16 octets); a prefix index adds the length.
-inline std::vector<uint32_t> AddrIndex(uint32_t ifIndex, const char* address) {
-  std::vector<uint32_t> index = AddressOctets(address);
-  index.insert(index.begin(), ifIndex);
-  return index;
-}
-inline std::vector<uint32_t> PrefixIndex(uint32_t ifIndex, const char* prefix, uint32_t length) {
-  std::vector<uint32_t> index = AddrIndex(ifIndex, prefix);
-  index.push_back(length);
-  return index;
+inline std::vector<uint32_t> AddrIndex(uint32_t ifIndex, const char* address, int prefixLength = -1) {
+  std::vector<uint32_t> i = AddressOctets(address);
+  i.insert(i.begin(), ifIndex);
+  if (prefixLength >= 0) i.push_back(prefixLength);
+  return i;
 }
 // "%.2X" octets of an address joined by ":", as a next-hop value reads.
 inline std::string ByteWise(const char* address) {
-  std::string text;
-  for (uint32_t octet : AddressOctets(address)) {
-    char hex[4];
-    snprintf(hex, sizeof(hex), text.empty() ? "%.2X" : ":%.2X", octet);
-    text += hex;
-  }
-  return text;
+  std::string text, hex = "0123456789ABCDEF";
+  for (uint32_t o : AddressOctets(address)) text += {':', hex[o / 16], hex[o % 16]};
+  return text.substr(1);
 }
 
 inline void StoreScalar(CDiscoMediationData* medData, const char* key, CKelAtom* value) {
@@ -80,8 +61,7 @@ class Tables {
   void Interface(uint32_t ifIndex, const char* descr, const char* phys, long long admin = 1) {
     const std::vector<uint32_t> i{ifIndex};
     if (descr != nullptr) Text("ipv6IfDescr", i, descr);
-    Text("ipv6IfLowerLayer", i, "0.0");
-    Text("ipv6IfIdentifier", i, "02:00:5E:FF:FE:00:53:01");
+    Text("ipv6IfLowerLayer", i, "0.0"), Text("ipv6IfIdentifier", i, "02:00:5E:FF:FE:00:53:01");
     Text("ipv6IfPhysicalAddress", i, phys);
     Set(i, {{"ipv6IfEffectiveMtu", 1500}, {"ipv6IfReasmMaxSize", 65535}, {"ipv6IfIdentifierLength", 64},
             {"ipv6IfAdminStatus", admin}, {"ipv6IfOperStatus", admin}, {"ipv6IfLastChange", 7}});
@@ -92,7 +72,7 @@ class Tables {
                                       {"ipv6AddrAnycastFlag", anycast}, {"ipv6AddrStatus", 1}});
   }
   void Prefix(uint32_t ifIndex, const char* prefix, uint32_t length, long long onLink = 1) {
-    Set(PrefixIndex(ifIndex, prefix, length),
+    Set(AddrIndex(ifIndex, prefix, length),
         {{"ipv6AddrPrefixOnLinkFlag", onLink}, {"ipv6AddrPrefixAutonomousFlag", 1},
          {"ipv6AddrPrefixAdvPreferredLifetime", 100}, {"ipv6AddrPrefixAdvValidLifetime", 200}});
   }
@@ -109,14 +89,8 @@ class Tables {
   }
   void Drop(const char* column) { m_Columns.erase(column); }
   void Store(CDiscoMediationData* medData) const {
-    for (const auto& column : m_Columns) {
-      auto* list = new CKelDoubleList();
-      for (const Row& row : column.second) {
-        CKelAtom* value = row.value != nullptr ? new CKelAtom(*row.value) : nullptr;
-        list->KDLAddToListEnd(new CKelSnmpVarOp(new CKelASN1Address(row.index), value));
-      }
-      ASSERT_EQ(medData->DMDAddSnmp(column.first.c_str(), list), 1);
-    }
+    for (const auto& column : m_Columns)
+      ASSERT_EQ(medData->DMDAddSnmp(column.first.c_str(), FakeRequester::List(column.second)), 1);
   }
 
  private:
@@ -154,27 +128,6 @@ inline std::vector<std::string> ReportTexts(const std::vector<KelErrorReport>& r
     texts.push_back(std::to_string(r.code) + (r.hasMessage ? "|" + r.message : ""));
   return texts;
 }
-// The records of a list of CKelPointer-wrapped records (the local neighbours) or of a remote
-// neighbour tree, deleted with them.
-inline std::vector<FieldTexts> TakeRecords(CKelDoubleList* list, bool deleteList = true) {
-  std::vector<FieldTexts> texts;
-  for (CKelListable* e = list != nullptr ? list->KDLHead() : nullptr; e != nullptr;
-       e = list->KDLGetNext(e)) {
-    auto* record = static_cast<CKelDoubleList*>(static_cast<CKelPointer*>(e)->KPData());
-    texts.push_back(NbrRecordText(record));
-    delete record;
-  }
-  if (deleteList) delete list;
-  return texts;
-}
-inline std::vector<FieldTexts> TakeTree(CKelTreeList* tree) {
-  if (tree == nullptr) return {};
-  std::vector<FieldTexts> texts = TakeRecords(tree->KTLIterator(), false);
-  tree->KTLDeleteWrappers();
-  delete tree;
-  return texts;
-}
-
 }  // namespace nbrtest
 
 #endif  // TESTS_UNIT_PROCESSING_NBRTESTUTIL_H_

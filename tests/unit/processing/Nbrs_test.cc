@@ -1,6 +1,5 @@
-// Neighbour records from an NE's tables: local ones from the address table, remote ones from
-// the routing table merged with or added from the neighbour cache; each with the indexed
-// lookups (trace level 0) and with the accessors and record walks (level 4).
+// Neighbour records: local ones from the address table, remote ones from the routes merged with or
+// added from the neighbour cache; with the indexed lookups (trace level 0) and the accessors (4).
 #include "tests/unit/processing/NbrTestUtil.h"
 
 namespace {
@@ -11,12 +10,11 @@ using namespace nbrtest;
 std::vector<std::string> Values(const std::vector<FieldTexts>& records) {
   std::vector<std::string> result;
   for (const FieldTexts& fields : records) {
-    std::string text;
+    result.emplace_back();
     for (const std::string& f : fields) {
       const size_t eq = f.find('=');
-      text += (text.empty() ? "" : "|") + (eq == std::string::npos ? "-" : f.substr(eq + 1));
+      result.back() += (&f == &fields[0] ? "" : "|") + (eq > f.size() ? "-" : f.substr(eq + 1));
     }
-    result.push_back(text);
   }
   return result;
 }
@@ -33,8 +31,18 @@ class NbrsTest : public ::testing::Test {
     agent.m_ValidAddr = &validator_;
     EXPECT_EQ(remote ? agent.DIPv6BuildLocalIpList(&med) : 1, 1);
     errors_.Clear();
-    std::vector<FieldTexts> records = remote ? TakeTree(agent.DIPv6GetRemoteNbrTags(&med))
-                                             : TakeRecords(agent.DIPv6GetLocalNbrTags(&med));
+    CKelTreeList* tree = remote ? agent.DIPv6GetRemoteNbrTags(&med) : nullptr;
+    CKelDoubleList* list = tree != nullptr ? tree->KTLIterator()
+                           : remote ? nullptr : agent.DIPv6GetLocalNbrTags(&med);
+    std::vector<FieldTexts> records;  // each wrapped record, deleted with its wrapper
+    for (CKelListable* e = list != nullptr ? list->KDLHead() : nullptr; e != nullptr;
+         e = list->KDLGetNext(e)) {
+      auto* record = static_cast<CKelDoubleList*>(static_cast<CKelPointer*>(e)->KPData());
+      records.push_back(NbrRecordText(record));
+      delete record;
+    }
+    if (tree != nullptr) tree->KTLDeleteWrappers(); else delete list;
+    delete tree;
     agent.DIPv6RemoveLocalIpList(&med);
     return records;
   }
@@ -99,8 +107,6 @@ TEST_F(NbrsTest, RemoteNeighboursFromRoutesAndTheCache) {
   const std::string noCache = "-220439|screwed: one of stateList,validList or physAddrList is null";
   const std::string route12 = "32.1.13.184.0.18.0.0.0.0.0.0.0.0.0.0.48.1";
   const std::string noEntry = "-220439|No entry for " + route12 + " in valid routes list.";
-  std::vector<uint32_t> index12 = AddressOctets("2001:db8:12::");
-  index12.insert(index12.end(), {48, 1});
   struct {
     const char* what;
     std::function<void(Tables*)> rows;
@@ -121,8 +127,8 @@ TEST_F(NbrsTest, RemoteNeighboursFromRoutesAndTheCache) {
       {"via the NE itself", [](Tables* t) { t->Route("::", 0, 2, "2001:db8:1::1"); }, {},
        {"-220439|No entry for 0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.1 in valid routes list.", noCache},
        " Next hop is a local ipv6 address["},
-      {"a route only the validity walk saw", [&](Tables* t) {
-         t->Set(index12, {{"ipv6RouteValid", 1}, {"ipv6RouteIfIndex", 2}});
+      {"a route only the validity walk saw", [](Tables* t) {
+         t->Route("2001:db8:12::", 48, 2, "::"), t->Drop("ipv6RouteNextHop"), t->Drop("ipv6RouteType");
          t->Route("::", 0, 2, "2001:db8:1::fe");
        }, {gw}, {"-220439|WARNING: valid asn1 and next hop asn1 inconsistant" + route12, noEntry,
        noCache}, "This is inconsistent."},
