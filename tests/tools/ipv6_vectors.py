@@ -2,9 +2,7 @@
 """IPv6 reference vectors from Python's ipaddress, deterministic for a seed (--seed N); tab-split lines:
 A hex32 compressed exploded scope v4-kind(mapped/compat/-) v4-dotted; P hex32 length network-hex32;
 T accepted(0/1) exploded-or-- text."""
-import ipaddress
-import random
-import sys
+import ipaddress, random, sys
 
 A, NET, V4 = ipaddress.IPv6Address, ipaddress.IPv6Network, ipaddress.IPv4Address
 BOUNDARY = """:: ::1 ::2 ::0.0.0.2 ::192.0.2.1 ::ffff:0:0 ::ffff:192.0.2.1 ::ffff:ffff:ffff ::fffe:0:1 ::1:0:0
@@ -30,17 +28,15 @@ def scope(a):
 
 
 def v4_tail(a):
-    compat = a in NET("::/96") and int(a) > 1
-    return ("mapped", "compat")[compat and not a.ipv4_mapped], str(V4(int(a) & 0xFFFFFFFF))
+    if a.ipv4_mapped or (a in NET("::/96") and int(a) > 1):
+        return "mapped" if a.ipv4_mapped else "compat", str(V4(int(a) & 0xFFFFFFFF))
+    return "-", "-"
 
 
 def random_address(rng):
     bias = rng.choice([0.0, 0.3, 0.6, 0.9])
-    groups = []
-    for _ in range(8):
-        c = rng.random()
-        groups.append(0 if c < bias else 0xFFFF if c < bias + (1 - bias) * 0.15 else
-                      rng.randrange(1, 16) if c < bias + (1 - bias) * 0.4 else rng.randrange(0x10000))
+    groups = [0 if (c := rng.random()) < bias else 0xFFFF if c < bias + (1 - bias) * 0.15 else
+              rng.randrange(1, 16) if c < bias + (1 - bias) * .4 else rng.randrange(65536) for _ in range(8)]
     kind = rng.randrange(12)
     if kind < 4:  # link-local, site-local, multicast, global
         base, span = [(0xFE80, 0x40), (0xFEC0, 0x40), (0xFF00, 0x100), (0x2000, 0x2000)][kind]
@@ -80,8 +76,7 @@ def text_form(rng, a):
 rng = random.Random(int(sys.argv[sys.argv.index("--seed") + 1]) if "--seed" in sys.argv else 20465)
 addresses = [A(t) for t in BOUNDARY] + [random_address(rng) for _ in range(3000)]
 for a in addresses:
-    tail = v4_tail(a) if a.ipv4_mapped or (a in NET("::/96") and int(a) > 1) else ("-", "-")
-    print("A\t%s\t%s\t%s\t%d\t%s\t%s" % ((a.packed.hex(), a.compressed, a.exploded, scope(a)) + tail))
+    print("A\t%s\t%s\t%s\t%d\t%s\t%s" % ((a.packed.hex(), a.compressed, a.exploded, scope(a)) + v4_tail(a)))
 for a in addresses[:150] + [A(2**128 - 1)]:
     for length in range(129):
         network = NET((int(a), length), strict=False).network_address

@@ -7,28 +7,23 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// Each link as "NE ifINDEX LOCALS -> REMOTE @ OWNER" ("-" for what is absent).
-Texts Links(const CRunReport& report) {
+Texts Links(const CRunReport& report) {  // each as "NE ifINDEX LOCALS -> REMOTE @ OWNER", "-": absent
   auto text = [](const std::optional<std::string>& s) { return s.value_or("-"); };
   Texts out;
   for (const CRunLink& l : report.links) {
-    std::string locals;
-    for (const auto& local : l.localAddresses) locals += (locals.empty() ? "" : ",") + text(local);
-    out.push_back(text(l.neAddress) + " if" + (l.ifIndex ? std::to_string(*l.ifIndex) : "-") + " " + locals +
-                  " -> " + text(l.remoteAddress) + " @ " + text(l.remoteNeAddress));
+    std::string s = text(l.neAddress) + " if" + (l.ifIndex ? std::to_string(*l.ifIndex) : "-");
+    for (size_t i = 0; i < l.localAddresses.size(); ++i) s += (i ? "," : " ") + text(l.localAddresses[i]);
+    out.push_back(s + " -> " + text(l.remoteAddress) + " @ " + text(l.remoteNeAddress));
   }
   return out;
 }
 
 TEST(RelationshipsTest, OneLinkPerInterfaceAndRemoteAddress) {
   FakeRun run;
-  for (auto [input, address] : {std::pair{"192.0.2.1", "192.0.2.1"}, {"r2", "2001:db8:2::ff"},
-                                 {"h1", "192.0.2.10"}, {"x", nullptr}}) {
-    run.AddNe(input, address);
-  }
+  run.AddNe("192.0.2.1", "192.0.2.1"), run.AddNe("r2", "2001:db8:2::ff"), run.AddNe("h1", "192.0.2.10");
+  run.AddNe("x", nullptr), run.names["h1"] = {"2001:db8:1::10"};
   // r1: interface 2 has two addresses with copies of its neighbours, one written otherwise; a loopback
   // without any; interface 3 sees r2 too, which owns 2001:db8:1::2. Without an index nothing merges.
-  run.names["h1"] = {"2001:db8:1::10"};
   run.AddLocal(0, Local(1, "2001:db8:ff::1"));
   run.AddLocal(0, Local(2, "2001:db8:1::1"), {Remote("2001:db8:1::2"), Remote("2001:0DB8:1:0:0:0:0:10")});
   run.AddLocal(0, Local(2, "fe80::1"), {Remote("2001:db8:1::2"), Remote("2001:db8:1::10"),
@@ -50,10 +45,8 @@ TEST(RelationshipsTest, OneLinkPerInterfaceAndRemoteAddress) {
 
 TEST(RelationshipsTest, OwnersAreLocalAddressesUniqueAddressesThenNamesFirstNeWins) {
   FakeRun run;
-  run.AddNe("a", "2001:db8::a"), run.AddNe("b", "2001:db8::b");
-  run.AddNe("c", "2001:db8::c", /*processed=*/false);
-  run.AddNe("c", nullptr);                     // the same name again: resolved once
-  run.AddNe("2001:db8::d/64", "2001:db8::d");  // an address: not resolved
+  run.AddNe("a", "2001:db8::a"), run.AddNe("b", "2001:db8::b"), run.AddNe("c", "2001:db8::c", false);
+  run.AddNe("c", nullptr), run.AddNe("2001:db8::d/64", "2001:db8::d");  // c: resolved once; d: not at all
   run.names = {{"a", {"2001:db8::1"}}, {"c", {"2001:db8::c", "2001:db8::c1"}}};
   run.AddLocal(0, Local(1, "2001:db8::b"));  // a claims b's own address first
   run.AddLocal(1, Local(1, "2001:db8::1"), {Remote("2001:db8::b"), Remote("2001:db8::c1"), Remote("x:y")});

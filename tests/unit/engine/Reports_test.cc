@@ -1,4 +1,5 @@
-// The three reports of one small run (JSON, text, Graphviz) and why a failed NE failed.
+// The three reports of one small run (JSON, text, Graphviz), and why a failed NE failed.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -12,11 +13,11 @@
 namespace {
 
 using Json = nlohmann::ordered_json;
+using testing::HasSubstr;
 
 std::string Write(void (*writer)(const CRunReport&, std::ostream&), const CRunReport& report) {
   std::ostringstream out;
-  writer(report, out);
-  return out.str();
+  return writer(report, out), out.str();
 }
 
 // A router seeing the failed NE and two strangers, the failed NE, and an NE whose record the agent kept.
@@ -25,13 +26,12 @@ struct SmallRun : FakeRun {
     report.agentName = "IPv6", report.agentDescription = "Tovra IPv6 Discovery Agent";
     AddNe("192.0.2.1", "192.0.2.1", true, "r1.lab");
     AddNe("2001:db8:1::2", "2001:db8:1::2", false, "s\"q");
-    AddNe("gone", nullptr, false);
-    report.nes[2].record = nullptr;
+    AddNe("gone", nullptr, false), report.nes[2].record = nullptr;
     auto* caps = new CKelDoubleList();
     for (const char* cap : {"isIPv6Router", "isIPv4Node"}) caps->KDLAddToListEnd(Str(cap));
     records[0]->KRAddOrSetValue("m_Capabilities", new CKelAtom(caps, E_KDTList));
     records[0]->KRAddOrSetValue("m_Description", "R1\nline\xe9 \"two\"\x01");
-    records[0]->KRAddValue("m_Empty", nullptr);
+    records[0]->KRAddValue("m_Empty", nullptr);  // left out of the record, but not out of a neighbour
     AddLocal(0, Fields({{"ipv6IfIndex", Int(2)}, {"ipv6IfDescr", Str("eth0")}, {"ipv6AddrPfxLength", Int(64)},
                         {"ipv6IfPhysicalAddress", Str("00:00:5E:00:53:01")}, {"ipv6AddrScope", Int(3)},
                         {"ipv6AddrAddress", Str("2001:db8:1::1")}, {"ipv6AddrDNSName", Str("r1.lab")},
@@ -50,14 +50,11 @@ struct SmallRun : FakeRun {
 };
 
 TEST(ReportsTest, JsonGivesEveryFieldWithItsTypeInOrder) {
-  const Json j = Json::parse(Write(DEWriteJsonReport, SmallRun().report));
-  Json ne = j["nes"][0];
-  ne.erase("localNeighbours");
-  // A field without value is left out of the record, but not out of a neighbour.
-  EXPECT_EQ(ne, Json::parse(R"({"input":"192.0.2.1","status":"processed","ipv6Mib":"both","reason":null,
-      "record":{"m_UniqueAddress":"192.0.2.1","m_Name":"r1.lab",
-                "m_Capabilities":["isIPv6Router","isIPv4Node"],
-                "m_Description":"R1\nline\ufffd \"two\"\u0001"},
+  Json j = Json::parse(Write(DEWriteJsonReport, SmallRun().report));
+  j["nes"][0].erase("localNeighbours");
+  EXPECT_EQ(j["nes"][0], Json::parse(R"({"input":"192.0.2.1","status":"processed","ipv6Mib":"both",
+      "reason":null,"record":{"m_UniqueAddress":"192.0.2.1","m_Name":"r1.lab",
+      "m_Capabilities":["isIPv6Router","isIPv4Node"],"m_Description":"R1\nline\ufffd \"two\"\u0001"},
       "errors":[{"code":-220439,"message":"No remote nbrs"}]})"));
   EXPECT_EQ(j["nes"][1], Json::parse(R"({"input":"2001:db8:1::2","status":"failed","ipv6Mib":null,
       "reason":"no SNMP answer from 192.0.2.2","record":{"m_UniqueAddress":"2001:db8:1::2","m_Name":"s\"q"},
@@ -87,32 +84,24 @@ TEST(ReportsTest, TextGivesABlockPerNe) {
             "  reason        the name 'gone' does not resolve\n");
 }
 
-TEST(ReportsTest, DotGivesInterfacesAndOneEdgePerPairQuotingEveryText) {
-  const std::string dot = Write(DEWriteDotReport, SmallRun().report);
-  for (const char* line : {R"("ne0.if2" [shape=ellipse, label="eth0\n2001:db8:1::1/64 (lan)\nfe80::1/64"])",
-                           R"x("ne1" [shape=box, style="bold,dashed", label="s\"q\n2001:db8:1::2\n(failed))x",
-                           R"("ne0.if2" -- "ne1";)"}) {
-    EXPECT_NE(dot.find(line), dot.npos) << line << "\n" << dot;
-  }
+TEST(ReportsTest, DotGivesOneEdgePerPairQuotingEveryText) {
+  const std::string d = Write(DEWriteDotReport, SmallRun().report);
+  EXPECT_THAT(d, HasSubstr(R"("ne1" [shape=box, style="bold,dashed", label="s\"q\n2001:db8:1::2\n(failed))"));
+  EXPECT_THAT(d, HasSubstr(R"("ne0.if2" -- "ne1";)"));
 }
 
-TEST(ReportsTest, WhyAFailedNeFailed) {
+TEST(ReportsTest, AFailedNeGivesItsFirstFailureElseEverySilenceAsItsReason) {
   using Target = CDiscoSnmpSummary::Target;
   const Target silent{"10.9.0.1", 3, 0, "no SNMP answer from 10.9.0.1", ""};
   const Target refused{"10.9.0.2", 1, 0, "no SNMP answer from 10.9.0.2", "GET at 10.9.0.2 failed"};
-  struct { const char *input, *address; std::vector<Target> targets; const char* reason; } rows[] = {
-      {"h1.lab", nullptr, {}, "the name 'h1.lab' does not resolve"},
-      {"h1.lab", "10.9.0.1", {silent, refused, refused}, "GET at 10.9.0.2 failed"},
-      {"h1.lab", "10.9.0.1", {silent, {"10.9.0.3", 2, 0, "off", ""}}, "no SNMP answer from 10.9.0.1; off"},
-      {"2001:db8::1/64", nullptr, {}, "no answer to the forwarding questions"},
-  };
-  for (const auto& row : rows) {
+  const std::pair<std::vector<Target>, std::string> rows[] = {
+      {{silent, refused, refused}, "GET at 10.9.0.2 failed"},
+      {{silent, {"10.9.0.3", 2, 0, "off", ""}, silent}, "no SNMP answer from 10.9.0.1; off"},
+      {{}, "no answer to the forwarding questions"}};
+  for (const auto& [targets, reason] : rows) {
     FakeRun run;
-    run.AddNe(row.input, nullptr, false);
-    if (row.address != nullptr) run.records[0]->KRAddOrSetValue("m_IpAddress", row.address);
-    run.report.nes[0].snmp.targets = row.targets;
-    const std::string text = Write(DEWriteTextReport, run.report);
-    EXPECT_NE(text.find(std::string("  reason        ") + row.reason + "\n"), std::string::npos) << text;
+    run.AddNe("10.9.0.1", nullptr, false), run.report.nes[0].snmp.targets = targets;
+    EXPECT_EQ(DEFailureReason(run.report.nes[0]), reason);
   }
 }
 

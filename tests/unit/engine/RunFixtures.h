@@ -16,11 +16,9 @@ inline CKelDoubleList* Fields(const FieldList& fields) {
   for (auto& [name, atom] : fields) list->KDLAddToListEnd(new CKelVarBind(name, atom));
   return list;
 }
-// A local neighbour; -1 / null leave the interface index / address out.
-inline CKelDoubleList* Local(long long ifIndex, const char* address) {
-  FieldList f;
+inline CKelDoubleList* Local(long long ifIndex, const char* address) {  // a local neighbour; -1: no index
+  FieldList f{{"ipv6AddrAddress", Str(address)}, {"ipv6AddrPfxLength", Int(64)}};
   if (ifIndex >= 0) f.push_back({"ipv6IfIndex", Int(ifIndex)});
-  if (address) f.insert(f.end(), {{"ipv6AddrAddress", Str(address)}, {"ipv6AddrPfxLength", Int(64)}});
   return Fields(f);
 }
 inline CKelDoubleList* Remote(const char* address) { return Fields({{"m_RemoteNbrIpAddr", Str(address)}}); }
@@ -34,8 +32,7 @@ struct FakeRun {
     CRunNe& ne = report.nes.emplace_back();
     ne.input = input, ne.processed = processed, ne.record = record;
   }
-  // A local neighbour (taken over) of NE `ne`, with its remote neighbours.
-  void AddLocal(size_t ne, CKelDoubleList* local, std::vector<CKelDoubleList*> remotes = {}) {
+  void AddLocal(size_t ne, CKelDoubleList* local, std::vector<CKelDoubleList*> remotes = {}) {  // taken over
     if (!report.nes[ne].proc) report.nes[ne].proc = procs.emplace_back(new CDiscoProcessedData).get();
     auto* proc = const_cast<CDiscoProcessedData*>(report.nes[ne].proc);
     for (CKelDoubleList* remote : remotes) proc->DPDAddRemoteNbr(local, remote);
