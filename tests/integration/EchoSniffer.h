@@ -28,11 +28,10 @@ inline std::string Text(const in6_addr& a) {
 // A one-entry address list for sending to `text`.
 struct Destination : addrinfo {
   sockaddr_in6 to{};
-  explicit Destination(const std::string& text) : addrinfo{} {
-    to.sin6_family = ai_family = AF_INET6;
+  explicit Destination(const std::string& text)
+      : addrinfo{0, AF_INET6, 0, 0, sizeof(to), reinterpret_cast<sockaddr*>(&to), nullptr, nullptr} {
+    to.sin6_family = AF_INET6;
     inet_pton(AF_INET6, text.c_str(), &to.sin6_addr);
-    ai_addr = reinterpret_cast<sockaddr*>(&to);
-    ai_addrlen = sizeof(to);
   }
 };
 

@@ -19,8 +19,7 @@
 
 namespace {
 
-class Icmp6SocketTest : public ::testing::Test {
- protected:
+struct Icmp6SocketTest : ::testing::Test {
   ScopedConfigDirs dirs_;
   CDiscoIPv6Agent agent_;
 };

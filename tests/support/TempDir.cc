@@ -13,10 +13,7 @@ TempDir::TempDir() {
   if (mkdtemp(m_Path.data()) == nullptr) throw std::runtime_error("mkdtemp failed: " + m_Path);
 }
 
-TempDir::~TempDir() {
-  std::error_code ignored;
-  fs::remove_all(m_Path, ignored);
-}
+TempDir::~TempDir() { std::error_code ignored; fs::remove_all(m_Path, ignored); }
 
 std::string TempDir::WriteFile(const std::string& relative, const std::string& contents) const {
   fs::path path = fs::path(m_Path) / relative;
