@@ -97,6 +97,8 @@ TEST(AccessorsTest, AnycastFlagAndAnswersWithoutMediationData) {
   Tables t;
   t.Int("ipv6AddrAnycastFlag", AddrIndex(1, "fe80::1"), 2);
   t.Int("ipv6AddrAnycastFlag", AddrIndex(2, "fe80::1"), 1);
+  t.Text("ipv6IfDescr", {3}, "eth3");
+  t.Text("ipv6IfDescr", {1}, "eth1");
   t.Store(&med);
   CKelASN1Address first(AddrIndex(1, "fe80::1")), second(AddrIndex(2, "fe80::1"));
   CKelAtom ifIndex(1);
@@ -105,6 +107,8 @@ TEST(AccessorsTest, AnycastFlagAndAnswersWithoutMediationData) {
   EXPECT_EQ(agent.DIPv6IsAnycastAddress(&med, &second), E_KBTrue);
   EXPECT_EQ(agent.DIPv6IsAnycastAddress(nullptr, &second), E_KBFalse);
   EXPECT_EQ(agent.DIPv6GetIfAttr(nullptr, &ifIndex, "ipv6IfDescr"), nullptr);
+  const CKelAtom* descr = agent.DIPv6GetIfAttr(&med, &ifIndex, "ipv6IfDescr");  // by its interface
+  EXPECT_STREQ(descr != nullptr ? descr->KAString() : "<none>", "eth1");
   EXPECT_EQ(ReportTexts(errors.Reports()),
             (std::vector<std::string>{"-220439|no Mediation Data so return",
                                       "-220439| Mediation Data or ifIndex Atom null so return"}));
