@@ -68,7 +68,7 @@ TEST(ZWBuildPathTest, ExpandsPlaceholdersJoinsAndTurnsBackslashes) {
   EXPECT_EQ(_ZWBuildPath(nullptr, "f", 0), nullptr);
 }
 
-TEST(ZWInetTest, NullArgumentsAreRefusedBothFamiliesConvert) {
+TEST(ZWInetTest, NullTextIsRefusedAndAnIpv4AddressConvertsBothWays) {
   unsigned char bytes[16];
   char text[64];
   EXPECT_EQ(_ZWinet_pton(AF_INET, nullptr, bytes), -1);
