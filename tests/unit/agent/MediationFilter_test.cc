@@ -1,5 +1,4 @@
-// The mediation filter: the forwarding verdict, the SNMP address fallback over the IPv4 addresses of the
-// NE's name, and which NEs are mediated.
+// The mediation filter: the forwarding verdict, the SNMP fallback over the name's IPv4 addresses, what is mediated.
 #include <string>
 #include <vector>
 
@@ -80,7 +79,6 @@ TEST_F(MediationFilterTest, NullRecordOrNoValidatorIsNotMediated) {
   EXPECT_EQ(agent_.DADoMediationFilter(nullptr), E_KBFalse);
   EXPECT_TRUE(trace.Contains("\nENTER : CDiscoIPv6Agent::DADoMediationFilter()\n"));
   EXPECT_EQ(errors.Count(-220439), 1);
-  EXPECT_EQ(agent_.DIPv6UpdateNeSnmpIp(nullptr), 0);
   agent_.m_ValidAddr = nullptr;  // then no address counts as IPv4
   fake_.SetGet(kOwn, "ipv6Forwarding", 1);
   CKelRecord ne;

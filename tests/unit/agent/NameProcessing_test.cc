@@ -1,4 +1,4 @@
-// Name and address processing of new NEs with names from a names overlay, and address-to-name translation.
+// Name and address processing of new NEs, names from a names overlay; address-to-name translation and its lock.
 #include <string>
 
 #include "agent/CDiscoIPv6Agent.h"
@@ -93,6 +93,19 @@ TEST_F(NameProcessingTest, FailedTranslationIsNeverSuccess) {
     EXPECT_EQ(errors.Reports().size(), row.reports) << row.text;
     EXPECT_EQ(errors.Count(-220439, "address-to-name failed "), row.reports > 0) << row.text;
   }
+}
+
+TEST(TranslationLockTest, AgentsShareALockThatOutlivesThem) {
+  ScopedConfigDirs dirs;
+  CKelRWLock* first;
+  {
+    CDiscoIPv6Agent a;
+    first = CDiscoIPv6Agent::m_Mutex;
+    CDiscoIPv6Agent b;
+  }
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(CDiscoIPv6Agent::m_Mutex, first) << "the second agent and the end of both leave it as it was";
+  EXPECT_TRUE(first->KRWLWriterLock() == 0 && first->KRWLUnLock() == 0);
 }
 
 TEST(OfflineResolverTest, UnitTestsNeverReachTheSystemResolver) {

@@ -1,5 +1,4 @@
 // The three reports of one small run (JSON, text, Graphviz), and why a failed NE failed.
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -13,7 +12,6 @@
 namespace {
 
 using Json = nlohmann::ordered_json;
-using testing::HasSubstr;
 
 std::string Write(void (*writer)(const CRunReport&, std::ostream&), const CRunReport& report) {
   std::ostringstream out;
@@ -86,8 +84,8 @@ TEST(ReportsTest, TextGivesABlockPerNe) {
 
 TEST(ReportsTest, DotGivesOneEdgePerPairQuotingEveryText) {
   const std::string d = Write(DEWriteDotReport, SmallRun().report);
-  EXPECT_THAT(d, HasSubstr(R"("ne1" [shape=box, style="bold,dashed", label="s\"q\n2001:db8:1::2\n(failed))"));
-  EXPECT_THAT(d, HasSubstr(R"("ne0.if2" -- "ne1";)"));
+  EXPECT_NE(d.find(R"("ne1" [shape=box, style="bold,dashed", label="s\"q\n2001:db8:1::2\n(failed))"), d.npos) << d;
+  EXPECT_NE(d.find(R"("ne0.if2" -- "ne1";)"), d.npos) << d;
 }
 
 TEST(ReportsTest, AFailedNeGivesItsFirstFailureElseEverySilenceAsItsReason) {

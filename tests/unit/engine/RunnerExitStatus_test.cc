@@ -1,5 +1,4 @@
-// The runner as a program: usage errors, fatal errors and --help end with
-// their exit status and message, before any NE is looked at.
+// The runner as a program: usage errors, fatal errors and --help end with their status before any NE is looked at.
 #include <string>
 #include <vector>
 
@@ -12,13 +11,8 @@ namespace {
 TEST(RunnerExitStatusTest, UsageErrorsFatalErrorsAndHelpEndWithTheirStatus) {
   TempDir dir;
   const std::string none = dir.Path() + "/none";
-  struct Row {
-    const char* what;
-    std::vector<std::string> args;
-    int status;
-    std::string err;  // whole; its start for status 1 (the loader's reason follows)
-    std::string out;  // the start of standard output; "" for none
-  } rows[] = {
+  // err: whole, or its start for status 1 (the loader's reason follows); out: its start, "" for none
+  const struct { const char* what; std::vector<std::string> args; int status; std::string err, out; } rows[] = {
       {"no worker", {"--threads", "0", "192.0.2.1"}, 2,
        "ipv6disco: --threads: '0' is not a number from 1 to 1024\n", ""},
       {"unreadable hosts file", {"--hosts", none, "192.0.2.1"}, 2,
@@ -27,7 +21,7 @@ TEST(RunnerExitStatusTest, UsageErrorsFatalErrorsAndHelpEndWithTheirStatus) {
        "ipv6disco: cannot load the plug-in '" + none + ".so': ", ""},
       {"help", {"--help"}, 0, "", "usage: ipv6disco [options] NE...\n"},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     RunnerResult r = RunProgram(TEST_BINARY_DIR "/ipv6disco", row.args);
     EXPECT_EQ(r.status, row.status) << row.what;
     EXPECT_EQ(row.status == 1 ? r.err.substr(0, row.err.size()) : r.err, row.err) << row.what;

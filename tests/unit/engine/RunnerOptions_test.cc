@@ -59,7 +59,6 @@ TEST(RunnerOptionsTest, EachCommandLineSetsExactlyItsFields) {
   std::string e;
   EXPECT_EQ(DEParseRunnerOptions({"-h", "--bogus"}, &o, &e), ERunnerCommand::kHelp);
   EXPECT_EQ(DEParseRunnerOptions({"h", "--version"}, &o, &e), ERunnerCommand::kVersion);
-  EXPECT_NE(std::string(DERunnerUsage()).find("usage: ipv6disco [options] NE..."), std::string::npos);
 }
 
 TEST(RunnerOptionsTest, UsageErrorsGiveTheWholeMessage) {
