@@ -42,11 +42,6 @@ inline std::string ByteWise(const char* address) {
   return text.substr(1);
 }
 
-inline void StoreScalar(CDiscoMediationData* medData, const char* key, CKelAtom* value) {
-  uint32_t zero = 0;
-  ASSERT_EQ(medData->DMDAddSnmp(key, new CKelSnmpVarOp(new CKelASN1Address(&zero, 1), value)), 1);
-}
-
 // The columns of one NE's tables, stored into mediation data by Store.
 class Tables {
  public:
@@ -54,15 +49,12 @@ class Tables {
   void Add(const char* column, Row row) { m_Columns[column].push_back(std::move(row)); }
   void Int(const char* c, std::vector<uint32_t> i, long long v) { Add(c, {i, Atom(v)}); }
   void Text(const char* c, std::vector<uint32_t> i, const char* t) { Add(c, {i, Atom(t)}); }
-  void Set(const std::vector<uint32_t>& i, Ints columns) {
-    for (const auto& c : columns) Int(c.first, i, c.second);
-  }
-  // An interface with every ipv6IfTable column (`descr` null: no ipv6IfDescr).
+  void Set(const std::vector<uint32_t>& i, Ints cs) { for (auto& c : cs) Int(c.first, i, c.second); }
+  // An interface with every ipv6IfTable column.
   void Interface(uint32_t ifIndex, const char* descr, const char* phys, long long admin = 1) {
     const std::vector<uint32_t> i{ifIndex};
-    if (descr != nullptr) Text("ipv6IfDescr", i, descr);
-    Text("ipv6IfLowerLayer", i, "0.0"), Text("ipv6IfIdentifier", i, "02:00:5E:FF:FE:00:53:01");
-    Text("ipv6IfPhysicalAddress", i, phys);
+    Text("ipv6IfDescr", i, descr), Text("ipv6IfLowerLayer", i, "0.0");
+    Text("ipv6IfIdentifier", i, "02:00:5E:FF:FE:00:53:01"), Text("ipv6IfPhysicalAddress", i, phys);
     Set(i, {{"ipv6IfEffectiveMtu", 1500}, {"ipv6IfReasmMaxSize", 65535}, {"ipv6IfIdentifierLength", 64},
             {"ipv6IfAdminStatus", admin}, {"ipv6IfOperStatus", admin}, {"ipv6IfLastChange", 7}});
   }
@@ -83,8 +75,8 @@ class Tables {
     Text("ipv6RouteNextHop", i, ByteWise(nextHop).c_str());
     Set(i, {{"ipv6RouteIfIndex", ifIndex}, {"ipv6RouteType", 4}, {"ipv6RouteValid", valid}});
   }
-  void Cache(uint32_t ifIndex, const char* address, const char* mac) {
-    Text("ipv6NetToMediaPhysAddress", AddrIndex(ifIndex, address), mac);
+  void Cache(uint32_t ifIndex, const char* address, const char* mac) {  // mac null: a row without value
+    Add("ipv6NetToMediaPhysAddress", {AddrIndex(ifIndex, address), mac != nullptr ? Atom(mac) : nullptr});
     Set(AddrIndex(ifIndex, address), {{"ipv6IfNetToMediaState", 1}, {"ipv6NetToMediaValid", 1}});
   }
   void Drop(const char* column) { m_Columns.erase(column); }
