@@ -1,4 +1,8 @@
-// The replay requester on the recorded test devices.
+// The requesters: the replay one on the recorded test devices, with the object table it types values by, and
+// the live one's refusal of options that cannot work (its traffic is tested against snmpsim).
+#include <fstream>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -6,6 +10,8 @@
 
 #include "gtest/gtest.h"
 #include "host/KelError.h"
+#include "snmp/MibObjectTable.h"
+#include "snmp/NetSnmpRequester.h"
 #include "snmp/ReplayRequester.h"
 #include "snmp/RequesterErrors.h"
 #include "tests/support/SnmpTestUtil.h"
@@ -73,8 +79,6 @@ TEST(ReplayRequesterTest, AnswersGetsAndWalksTypedByTheObjectsSyntaxAndReportsBa
     }
     EXPECT_EQ(got, row[2]);
   }
-  EXPECT_EQ(replay.DSRFileFor("2001:DB8:1::1"), kDevices + "/2001:db8:1::1.snmprec");
-  EXPECT_EQ(replay.DSRFileFor("../devices/2001:db8:1::1"), "");
 }
 
 TEST(ReplayRequesterTest, MalformedFileIsReportedOnceAndServesWhatItCould) {
@@ -91,10 +95,9 @@ TEST(ReplayRequesterTest, MalformedFileIsReportedOnceAndServesWhatItCould) {
   EXPECT_TRUE(WalkText(&replay, broken.get(), "ipv6IfDescr").empty());
   EXPECT_EQ(GetText(&replay, RecordAt("192.0.2.9").get(), "sysDescr"), "<null var-op>");
   ASSERT_EQ(errors.Count(snmp::kErrReplayFile), 1);
-  EXPECT_EQ(errors.Reports().size(), 1u);
-  for (const char* part : {"7.snmprec: 3 problems", "line 2: bad value for tag 2", "repeated OID 1.3.6"}) {
-    EXPECT_NE(errors.Reports()[0].message.find(part), std::string::npos) << errors.Reports()[0].message;
-  }
+  EXPECT_EQ(errors.Reports()[0].message, "replay file " + dir.Path() + "/192.0.2.7.snmprec: 3 problems; "
+            "line 2: bad value for tag 2; line 5: not OID|TAG|VALUE; repeated OID 1.3.6.1.2.1.55.1.1.0 "
+            "(the first is kept)");
 }
 
 TEST(ReplayRequesterTest, FullRouterReadCostsTheExpectedRequestsAndSoDoManyThreadsAtOnce) {
@@ -103,10 +106,9 @@ TEST(ReplayRequesterTest, FullRouterReadCostsTheExpectedRequestsAndSoDoManyThrea
   EXPECT_EQ(expected.size(), 4u + 5 * 9 + 4 + 12 * 4 + 5 * 4 + 6 * 3 + 9 * 4);
   const snmp::RequestCounts counts = replay.DSRCounts();  // every column fits one GETBULK of 20:
   EXPECT_EQ(std::make_tuple(counts.gets, counts.walks, counts.pdus), std::make_tuple(4, 25, 29));
-  replay.DSRResetCounts();
-  FullDump(&replay, RecordAt(kSilent).get());
-  EXPECT_EQ(replay.DSRCounts().noAnswer, 29);
-  CReplayRequester fresh(kDevices);  // files loaded by the racing threads
+  CReplayRequester fresh(kDevices);  // the router's file loaded by the racing threads
+  FullDump(&fresh, RecordAt(kSilent).get());
+  EXPECT_EQ(fresh.DSRCounts().noAnswer, 29);
   std::vector<Lines> results(8);
   std::vector<std::thread> threads;
   for (size_t i = 0; i < results.size(); ++i) {
@@ -115,6 +117,65 @@ TEST(ReplayRequesterTest, FullRouterReadCostsTheExpectedRequestsAndSoDoManyThrea
   }
   for (std::thread& t : threads) t.join();
   for (const auto& result : results) EXPECT_EQ(result, expected);
+}
+
+// The object table against the public object list of RFC 1213 / 3418 / 2465 kept beside the fixtures.
+TEST(MibObjectTableTest, MatchesThePublicObjectListRowByRow) {
+  std::ifstream in(std::string(TEST_SOURCE_DIR) + "/tests/fixtures/snmp/mib-objects.tsv");
+  size_t count = 0;
+  for (std::string line, name, oid, syntax; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    std::getline(std::getline(std::getline(fields, name, '\t'), oid, '\t'), syntax, '\t');
+    ++count;
+    SCOPED_TRACE(name);
+    const snmp::MibObject* object = snmp::FindMibObject(name.c_str());
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(snmp::OidText(object->oid), oid);
+    auto has = [&](const char* text) { return syntax.find(text) != std::string::npos; };
+    using S = snmp::EMibSyntax;
+    const S want = has("DisplayString") ? S::kDisplayString : has("OBJECT IDENTIFIER") ? S::kObjectId
+        : has("OCTET STRING") || has("Ipv6Address") || has("PhysAddress") ? S::kOctets : S::kInteger;
+    EXPECT_EQ(object->syntax, want);
+    EXPECT_EQ(object->indexOnly, has("not-accessible"));
+  }
+  EXPECT_EQ(snmp::MibObjects().size(), count);
+}
+
+CNetSnmpOptions With(void (*change)(CNetSnmpOptions&)) { CNetSnmpOptions o; return change(o), o; }
+CNetSnmpOptions V3(ESnmpAuth auth, const char* authPass, ESnmpPriv priv, const char* privPass) {
+  CNetSnmpOptions o;
+  o.version = ESnmpVersion::kV3, o.user = "disco", o.auth = auth, o.authPassphrase = authPass;
+  o.priv = priv, o.privPassphrase = privPass;
+  return o;
+}
+
+TEST(LiveRequesterTest, RefusesOptionsThatCannotWork) {
+  using A = ESnmpAuth;
+  using P = ESnmpPriv;
+  const struct {
+    CNetSnmpOptions options;
+    const char* error;  // how the refusal begins, "" when accepted
+  } rows[] = {
+      {With([](auto& o) { o.port = 1, o.timeoutMs = 1, o.retries = 0, o.maxRepetitions = 1; }), ""},
+      {With([](auto& o) { o.port = 65535, o.version = ESnmpVersion::kV1; }), ""},
+      {With([](auto& o) { o.port = 0; }), "port outside 1 to 65535"},
+      {With([](auto& o) { o.port = 65536; }), "port outside 1 to 65535"},
+      {With([](auto& o) { o.timeoutMs = 0; }), "timeout below 1 ms"},
+      {With([](auto& o) { o.retries = -1; }), "negative retries"},
+      {With([](auto& o) { o.maxRepetitions = 0; }), "max-repetitions below 1"},
+      {With([](auto& o) { o.version = ESnmpVersion::kV3; }), "SNMPv3 without user"},
+      {V3(A::kNone, "", P::kNone, ""), ""}, {V3(A::kSHA, "authpass123", P::kAES, "privpass123"), ""},
+      {V3(A::kNone, "", P::kAES, "privpass123"), "SNMPv3 privacy without authentication"},
+      {V3(A::kSHA, "short", P::kNone, ""), "authentication pass phrase: "},
+      {V3(A::kMD5, "authpass123", P::kDES, "1234567"), "privacy pass phrase: "},
+  };
+  for (const auto& row : rows) {
+    std::string error = "unset";
+    std::unique_ptr<CNetSnmpRequester> requester = CNetSnmpRequester::Create(row.options, &error);
+    EXPECT_EQ(requester == nullptr, *row.error != '\0') << &row - rows << ": " << error;
+    EXPECT_EQ(error.rfind(*row.error ? row.error : "unset", 0), 0u) << &row - rows << ": " << error;
+  }
 }
 
 }  // namespace
