@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "host/ZWResolver.h"
+
 const char* DEStatusName(EDiscoJobStatus status) {
   switch (status) {
     case E_DJSQueued: return "queued";
@@ -162,6 +164,7 @@ void CDiscoEngine::Work() {
 void CDiscoEngine::RunJob(size_t index, CKelRecord* record) {
   std::vector<KelErrorReport> errors;
   CDiscoSnmpSummary snmp;
+  const double lookupsBefore = ZWLookupSeconds();
   {
     KelThreadErrorScope scope;
     if (m_Requester != nullptr) m_Requester->DSRNeBegin();
@@ -181,6 +184,7 @@ void CDiscoEngine::RunJob(size_t index, CKelRecord* record) {
     }
     slot.job.errors.insert(slot.job.errors.end(), errors.begin(), errors.end());
     slot.job.snmp = std::move(snmp);
+    slot.job.nameSeconds = ZWLookupSeconds() - lookupsBefore;
     ++m_Done;
   }
   m_DoneCv.notify_all();

@@ -57,6 +57,8 @@ struct CDiscoJob {
   std::vector<KelErrorReport> errors;
   // What the requester saw of the NE's devices (empty without requester).
   CDiscoSnmpSummary snmp;
+  // Seconds the worker spent in name lookups while the agent had the NE.
+  double nameSeconds = 0;
 };
 
 struct CDiscoEngineOptions {

@@ -1,5 +1,6 @@
 #include "engine/JsonReport.h"
 
+#include <cmath>
 #include <nlohmann/json.hpp>
 
 #include "host/CKelVarBind.h"
@@ -66,6 +67,19 @@ Json Optional(const std::optional<T>& value) {
   return *value;
 }
 
+// Seconds to the millisecond: a figure for people, not a clock reading.
+double Millis(double seconds) { return std::round(seconds * 1000) / 1000; }
+
+Json CostOf(const CRunCost& cost) {
+  Json out = Json::object();
+  out["requests"] = cost.requests;
+  out["pdus"] = cost.pdus;
+  out["unanswered"] = cost.unanswered;
+  out["snmpSeconds"] = Millis(cost.snmpSeconds);
+  out["nameSeconds"] = Millis(cost.nameSeconds);
+  return out;
+}
+
 Json NeOf(const CRunNe& ne) {
   Json out = Json::object();
   out["input"] = ne.input;
@@ -73,6 +87,7 @@ Json NeOf(const CRunNe& ne) {
   const std::string mib = ne.snmp.MibSource();
   out["ipv6Mib"] = mib.empty() ? Json(nullptr) : Json(mib);
   out["reason"] = ne.processed ? Json(nullptr) : Json(DEFailureReason(ne));
+  out["cost"] = CostOf(DECostOf(ne));
   out["record"] = ne.record != nullptr ? FieldsOf(&ne.record->KRFields()) : Json(nullptr);
   Json locals = Json::array();
   if (ne.proc != nullptr) {
@@ -119,6 +134,7 @@ void DEWriteJsonReport(const CRunReport& report, std::ostream& out) {
   root["agent"] = Json::object();
   root["agent"]["name"] = report.agentName;
   root["agent"]["description"] = report.agentDescription;
+  root["cost"] = CostOf(report.TotalCost());
   Json nes = Json::array();
   for (const CRunNe& ne : report.nes) nes.push_back(NeOf(ne));
   root["nes"] = std::move(nes);

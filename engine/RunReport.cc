@@ -31,6 +31,28 @@ size_t CRunReport::ProcessedCount() const {
   return count;
 }
 
+CRunCost DECostOf(const CRunNe& ne) {
+  CRunCost cost;
+  for (const CDiscoSnmpSummary::Target& target : ne.snmp.targets) {
+    cost.requests += target.requests;
+    cost.pdus += target.pdus;
+    cost.unanswered += target.requests - target.answered;
+  }
+  cost.snmpSeconds = ne.snmp.seconds;
+  cost.nameSeconds = ne.nameSeconds;
+  return cost;
+}
+
+CRunCost CRunReport::TotalCost() const {
+  CRunCost total;
+  for (const CRunNe& ne : nes) {
+    const CRunCost cost = DECostOf(ne);
+    total.requests += cost.requests, total.pdus += cost.pdus, total.unanswered += cost.unanswered;
+    total.snmpSeconds += cost.snmpSeconds, total.nameSeconds += cost.nameSeconds;
+  }
+  return total;
+}
+
 std::string DEFailureReason(const CRunNe& ne) {
   if (ne.processed) return "";
   // The fields a request goes to, as the requester picks its target.

@@ -25,7 +25,18 @@ struct CRunNe {
   const CDiscoProcessedData* proc = nullptr;  // null when none was made
   std::vector<KelErrorReport> errors;        // reports made while it was processed
   CDiscoSnmpSummary snmp;                    // what the requester saw of it
+  double nameSeconds = 0;                    // spent in name lookups while processed
 };
+
+// What discovery cost, for one NE or (summed) a whole run.
+struct CRunCost {
+  long requests = 0;    // GETs and column walks the agent made
+  long pdus = 0;        // request PDUs sent (retransmissions not counted)
+  long unanswered = 0;  // requests that got no reply
+  double snmpSeconds = 0;
+  double nameSeconds = 0;
+};
+CRunCost DECostOf(const CRunNe& ne);
 
 // Why a failed NE failed, as a whole sentence without final stop; "" for a
 // processed NE. An NE given by a name that left it no address to ask: "the
@@ -64,6 +75,7 @@ struct CRunReport {
 
   size_t ProcessedCount() const;
   size_t FailedCount() const { return nes.size() - ProcessedCount(); }
+  CRunCost TotalCost() const;  // the sum over the NEs
 };
 
 #endif  // ENGINE_RUNREPORT_H_

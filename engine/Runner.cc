@@ -135,6 +135,7 @@ int DERunDiscovery(const CRunnerOptions& options, FILE* err) {
     ne.proc = job.proc.get();
     ne.errors = job.errors;
     ne.snmp = job.snmp;
+    ne.nameSeconds = job.nameSeconds;
     report.nes.push_back(std::move(ne));
   }
   // Names resolve while the run's names overlay is still installed.

@@ -45,7 +45,7 @@ const char kUsage[] =
     "output:\n"
     "  --format F              text (default), json or dot\n"
     "  -o, --output FILE       write the report to FILE instead of standard output\n"
-    "  --trace-level N         0 (default) to 4\n"
+    "  --trace-level N         0 (default) to 5; 5 traces every SNMP request\n"
     "  --trace-file FILE       write the trace to FILE instead of standard error\n"
     "  -h, --help              show this help\n"
     "  --version               show the version\n"
@@ -265,7 +265,7 @@ class Parser {
       if (value.empty()) return Bad("--hosts: empty path");
       o.hostsFile = value;
     } else if (name == "--trace-level") {
-      if (!ParseInt(value, 0, 4, &number)) return BadValue(name, value, "a level from 0 to 4");
+      if (!ParseInt(value, 0, 5, &number)) return BadValue(name, value, "a level from 0 to 5");
       o.traceLevel = static_cast<int>(number);
     } else if (name == "--trace-file") {
       if (value.empty()) return Bad("--trace-file: empty path");

@@ -1,5 +1,6 @@
 #include "engine/TextReport.h"
 
+#include <cstdio>
 #include <map>
 #include <utility>
 #include <vector>
@@ -38,6 +39,15 @@ std::string Text(const CKelRecord* record, const char* name) {
   return Display(DEFieldValue(record, name));
 }
 
+// "25 requests in 9 PDUs, 1 unanswered; SNMP 0.004 s, names 0.001 s".
+std::string CostText(const CRunCost& cost) {
+  char seconds[80];
+  snprintf(seconds, sizeof seconds, "; SNMP %.3f s, names %.3f s", cost.snmpSeconds, cost.nameSeconds);
+  return std::to_string(cost.requests) + " request" + (cost.requests == 1 ? "" : "s") + " in " +
+         std::to_string(cost.pdus) + " PDU" + (cost.pdus == 1 ? "" : "s") + ", " +
+         std::to_string(cost.unanswered) + " unanswered" + seconds;
+}
+
 // How the NE is named in headings and cross references.
 std::string NameOf(const CRunNe& ne) {
   std::string name = Text(ne.record, "m_Name");
@@ -56,8 +66,8 @@ class Writer {
   void Write() {
     m_Out << m_Report.nes.size() << " NE" << (m_Report.nes.size() == 1 ? "" : "s") << ": "
           << m_Report.ProcessedCount() << " processed, " << m_Report.FailedCount() << " failed; "
-          << m_Report.links.size() << " link" << (m_Report.links.size() == 1 ? "" : "s")
-          << " (agent " << m_Report.agentName << ", " << m_Report.agentDescription << ")\n";
+          << m_Report.links.size() << " link" << (m_Report.links.size() == 1 ? "" : "s") << "; "
+          << CostText(m_Report.TotalCost()) << " in all (agent " << m_Report.agentName << ", " << m_Report.agentDescription << ")\n";
     for (size_t i = 0; i < m_Report.nes.size(); ++i) WriteNe(i);
   }
 
@@ -76,6 +86,8 @@ class Writer {
     Line("snmp via", Text(record, "m_SnmpAccessIP"));
     const std::string mib = ne.snmp.MibSource();
     Line("IPv6 MIB", mib == "both" ? "RFC 2465 and RFC 4293" : mib);
+    const CRunCost cost = DECostOf(ne);
+    if (cost.requests > 0 || cost.nameSeconds > 0) Line("cost", CostText(cost));
     Line("dns name", Text(record, "m_DnsName"));
     std::string prefix = Text(record, "m_PrefixAddress");
     if (!prefix.empty()) {

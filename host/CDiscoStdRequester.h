@@ -25,6 +25,7 @@ struct CDiscoSnmpSummary {
     int answered = 0;    // of them, those the device answered
     std::string silence;  // why the others got nothing ("" when all answered)
     std::string failure;  // the first request that could not be made, and why
+    long pdus = 0;       // request PDUs sent for them (retransmissions not counted)
   };
   std::vector<Target> targets;
   // Values handed to the agent (scalars and column rows) that came from the
@@ -32,6 +33,8 @@ struct CDiscoSnmpSummary {
   // of RFC 4293, IP-FORWARD-MIB of RFC 4292, IF-MIB of RFC 2863).
   long rfc2465Values = 0;
   long rfc4293Values = 0;
+  // Seconds the NE's requests took on the worker thread.
+  double seconds = 0;
 
   // "RFC 2465", "RFC 4293", "both", or "" when no value came from either.
   std::string MibSource() const;

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 
 #include <cctype>
+#include <chrono>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,17 @@ std::string Lower(const std::string& text) {
   return out;
 }
 std::shared_ptr<const ZWNamesOverlay> g_Overlay;
+
+thread_local double t_LookupSeconds = 0;
+
+// Adds the time from its construction to its destruction to the thread's
+// lookup time.
+struct LookupTimer {
+  const std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+  ~LookupTimer() {
+    t_LookupSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+};
 
 std::shared_ptr<const ZWNamesOverlay> CurrentOverlay() {
   std::lock_guard<std::mutex> lock(g_OverlayMutex);
@@ -123,6 +135,7 @@ int OverlayGetAddrInfo(const ZWNamesOverlay& overlay, const char* node, const ad
 
 int _ZWgetaddrinfo(const char* node, const char* service, const addrinfo* hints, addrinfo** res) {
   if (res == nullptr) return EAI_FAIL;
+  LookupTimer timer;
   std::shared_ptr<const ZWNamesOverlay> overlay = CurrentOverlay();
   if (overlay != nullptr && node != nullptr && service == nullptr) {
     int rc = OverlayGetAddrInfo(*overlay, node, hints, res);
@@ -159,6 +172,7 @@ void _ZWfreeaddrinfo(addrinfo* res) {
 
 int _ZWgetnameinfo(const sockaddr* sa, socklen_t salen, char* host, socklen_t hostlen, char* serv,
                    socklen_t servlen, int flags) {
+  LookupTimer timer;
   std::shared_ptr<const ZWNamesOverlay> overlay = CurrentOverlay();
   if (overlay != nullptr && sa != nullptr && host != nullptr && hostlen > 0 && serv == nullptr) {
     std::string name;
@@ -177,6 +191,8 @@ int _ZWgetnameinfo(const sockaddr* sa, socklen_t salen, char* host, socklen_t ho
 }
 
 const char* _ZWgai_strerror(int error) { return gai_strerror(error); }
+
+double ZWLookupSeconds() { return t_LookupSeconds; }
 
 std::shared_ptr<ZWNamesOverlay> ZWNamesOverlay::FromText(const std::string& text) {
   auto overlay = std::make_shared<ZWNamesOverlay>();

@@ -30,6 +30,9 @@ int _ZWgetnameinfo(const sockaddr* sa, socklen_t salen, char* host, socklen_t ho
                    socklen_t servlen, int flags);
 // gai_strerror.
 const char* _ZWgai_strerror(int error);
+// Seconds the calling thread has spent in _ZWgetaddrinfo and _ZWgetnameinfo
+// since it started (names overlay included). Each thread counts its own.
+double ZWLookupSeconds();
 
 // A hosts-format table: "address name [alias...]" lines, "#" comments.
 class ZWNamesOverlay {

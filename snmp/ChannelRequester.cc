@@ -1,5 +1,6 @@
 #include "snmp/ChannelRequester.h"
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,26 @@ namespace {
 struct NeViews {
   const CChannelRequester* owner = nullptr;
   std::vector<std::unique_ptr<snmp::CDeviceView>> views;  // in order of first use
+  double seconds = 0;                                     // spent in the NE's requests
 };
 thread_local NeViews* t_Views = nullptr;
+
+// Adds the time from its construction to its destruction to the NE in hand
+// on this thread for `owner`, if there is one.
+class NeTimer {
+ public:
+  explicit NeTimer(const CChannelRequester* owner)
+      : m_Views(t_Views != nullptr && t_Views->owner == owner ? t_Views : nullptr) {}
+  ~NeTimer() {
+    if (m_Views != nullptr) {
+      m_Views->seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - m_Start).count();
+    }
+  }
+
+ private:
+  NeViews* const m_Views;
+  const std::chrono::steady_clock::time_point m_Start = std::chrono::steady_clock::now();
+};
 
 const snmp::MibObject* ObjectOrReport(const char* name) {
   const snmp::MibObject* object = snmp::FindMibObject(name);
@@ -62,6 +81,7 @@ CKelSnmpVarOp* CChannelRequester::DSRSnmpGet(CKelRecord* record, const char* obj
   }
   const std::string target = DSRTargetAddress(record);
   if (target.empty()) return nullptr;
+  NeTimer timer(this);
   std::unique_ptr<snmp::CDeviceView> temporary;
   return View(target, &temporary).Get(*object, suffix);
 }
@@ -73,6 +93,7 @@ CKelDoubleList* CChannelRequester::DSRSnmpGetNext(CKelRecord* record, const char
   if (object == nullptr) return nullptr;
   const std::string target = DSRTargetAddress(record);
   if (target.empty()) return nullptr;
+  NeTimer timer(this);
   std::unique_ptr<snmp::CDeviceView> temporary;
   return View(target, &temporary).Walk(*object);
 }
@@ -88,11 +109,13 @@ CDiscoSnmpSummary CChannelRequester::DSRNeEnd() {
   if (t_Views == nullptr || t_Views->owner != this) return summary;
   std::unique_ptr<NeViews> views(t_Views);
   t_Views = nullptr;
+  summary.seconds = views->seconds;
   for (const auto& view : views->views) {
     CDiscoSnmpSummary::Target target;
     target.address = view->Target();
     target.requests = view->Requests();
     target.answered = view->Answered();
+    target.pdus = view->Pdus();
     target.failure = view->Failure();
     if (target.answered < target.requests) {
       target.silence = DSRDescribeSilence(target.address, target.requests - target.answered);

@@ -19,7 +19,8 @@
 // Between DSRNeBegin and DSRNeEnd on a thread, the views of the NE's
 // targets are kept, so each table and GET is fetched once per NE; outside
 // them every call uses a view of its own. DSRNeEnd reports (kErrNoIpv6Data)
-// a device that answered but gave no IPv6 address.
+// a device that answered but gave no IPv6 address, and gives per target the
+// requests, answers and PDUs, and the time the NE's requests took.
 // Results belong to the caller. Thread-safe when the subclass's
 // DSROpenChannel is.
 #ifndef SNMP_CHANNELREQUESTER_H_

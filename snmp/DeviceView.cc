@@ -25,6 +25,11 @@ CDeviceView::CDeviceView(std::string target, Opener open, const WalkOptions& wal
                          RequestCounter* counter)
     : m_Target(std::move(target)), m_Open(std::move(open)), m_Walk(walk), m_Counter(counter) {}
 
+void CDeviceView::CountPdus(long n) {
+  m_Pdus += n;
+  m_Counter->AddPdus(n);
+}
+
 void CDeviceView::Fail(const std::string& text) {
   CKelError(kErrSession, __FILE__, __LINE__, text.c_str());
   if (m_Failure.empty()) m_Failure = text;
@@ -40,7 +45,7 @@ CDeviceView::Answer CDeviceView::GetOnce(const Oid& oid, const char* what) {
     Fail("cannot open an SNMP session to " + m_Target + ": " + why);
     return answer;  // not kept: nothing was asked
   }
-  m_Counter->AddPdus(1);
+  CountPdus(1);
   VarBind bind;
   EPduOutcome outcome = EPduOutcome::kNoAnswer;
   std::string detail;
@@ -100,7 +105,7 @@ const TableRows* CDeviceView::Fetch(ETable table) {
   for (uint32_t number : def.columns) columns.push_back(Concat(def.entry, Oid{number}));
   TableWalkResult walk = WalkColumns(channel.get(), columns, m_Walk);
   channel.reset();  // the session goes before the conversion
-  m_Counter->AddPdus(walk.requests);
+  CountPdus(walk.requests);
   if (!walk.error.empty()) {
     const std::string message =
         std::string("walk of ") + def.name + " at " + m_Target + " stopped: " + walk.error;
@@ -197,7 +202,7 @@ CKelDoubleList* CDeviceView::WalkAlone(const MibObject& column) {
   }
   WalkResult walk = WalkColumn(channel.get(), column.oid, m_Walk);
   channel.reset();
-  m_Counter->AddPdus(walk.requests);
+  CountPdus(walk.requests);
   if (!walk.error.empty()) {
     const std::string message =
         std::string("walk of ") + column.name + " at " + m_Target + " stopped: " + walk.error;

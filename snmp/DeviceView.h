@@ -56,6 +56,7 @@ class CDeviceView {
   const std::string& Target() const { return m_Target; }
   int Requests() const { return m_Requests; }
   int Answered() const { return m_Answered; }
+  long Pdus() const { return m_Pdus; }  // request PDUs sent (retransmissions not counted)
   const std::string& Failure() const { return m_Failure; }
   long Rfc2465Values() const { return m_Rfc2465Values; }
   long Rfc4293Values() const { return m_Rfc4293Values; }
@@ -80,6 +81,7 @@ class CDeviceView {
   // A column outside the fetched tables (an index column), walked alone.
   CKelDoubleList* WalkAlone(const MibObject& column);
   void Fail(const std::string& text);
+  void CountPdus(long n);
 
   const std::string m_Target;
   const Opener m_Open;
@@ -94,6 +96,7 @@ class CDeviceView {
   bool m_StatusChecked = false;
   int m_Requests = 0;
   int m_Answered = 0;
+  long m_Pdus = 0;
   std::string m_Failure;
   long m_Rfc2465Values = 0;
   long m_Rfc4293Values = 0;

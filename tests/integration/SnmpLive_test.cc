@@ -96,7 +96,9 @@ TEST_F(SnmpLiveTest, RequestCountsOfAFullRouterRead) {
     for (int i : {0, 1}) {
       requesters[i]->DSRNeBegin();
       dumps[i] = FullDump(requesters[i], RecordAt(kRouter).get());
-      requesters[i]->DSRNeEnd();
+      const CDiscoSnmpSummary summary = requesters[i]->DSRNeEnd();
+      EXPECT_EQ(summary.targets.at(0).pdus, requesters[i]->DSRCounts().pdus);
+      EXPECT_GT(summary.seconds, 0);
     }
     EXPECT_EQ(dumps[0], dumps[1]);
     const snmp::RequestCounts counts = live->DSRCounts();

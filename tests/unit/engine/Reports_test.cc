@@ -41,7 +41,8 @@ struct SmallRun : FakeRun {
              {Remote("2001:db8:1::9"), Remote("fe80::2")});
     report.nes[0].snmp.rfc2465Values = 30, report.nes[0].snmp.rfc4293Values = 2;
     report.nes[0].errors.push_back({-220439, "ProcessLayer.cc", 67, "No remote nbrs", true});
-    report.nes[1].snmp.targets = {{"192.0.2.2", 3, 0, "no SNMP answer from 192.0.2.2", ""}};
+    report.nes[1].snmp.targets = {{"192.0.2.2", 3, 0, "no SNMP answer from 192.0.2.2", "", 6}};
+    report.nes[1].snmp.seconds = 1.5, report.nes[0].nameSeconds = 0.25;
     report.nes[1].errors.push_back({-220553, "x.cc", 1, "", false});
     Link();
   }
@@ -51,21 +52,25 @@ TEST(ReportsTest, JsonGivesEveryFieldWithItsTypeInOrder) {
   Json j = Json::parse(Write(DEWriteJsonReport, SmallRun().report));
   j["nes"][0].erase("localNeighbours");
   EXPECT_EQ(j["nes"][0], Json::parse(R"({"input":"192.0.2.1","status":"processed","ipv6Mib":"both",
-      "reason":null,"record":{"m_UniqueAddress":"192.0.2.1","m_Name":"r1.lab",
+      "reason":null,"cost":{"requests":0,"pdus":0,"unanswered":0,"snmpSeconds":0.0,"nameSeconds":0.25},
+      "record":{"m_UniqueAddress":"192.0.2.1","m_Name":"r1.lab",
       "m_Capabilities":["isIPv6Router","isIPv4Node"],"m_Description":"R1\nline\ufffd \"two\"\u0001"},
       "errors":[{"code":-220439,"message":"No remote nbrs"}]})"));
   EXPECT_EQ(j["nes"][1], Json::parse(R"({"input":"2001:db8:1::2","status":"failed","ipv6Mib":null,
-      "reason":"no SNMP answer from 192.0.2.2","record":{"m_UniqueAddress":"2001:db8:1::2","m_Name":"s\"q"},
+      "reason":"no SNMP answer from 192.0.2.2",
+      "cost":{"requests":3,"pdus":6,"unanswered":3,"snmpSeconds":1.5,"nameSeconds":0.0},"record":{"m_UniqueAddress":"2001:db8:1::2","m_Name":"s\"q"},
       "localNeighbours":[],"errors":[{"code":-220553,"message":null}]})"));
 }
 
 TEST(ReportsTest, TextGivesABlockPerNe) {
   EXPECT_EQ(Write(DEWriteTextReport, SmallRun().report),
-            "3 NEs: 1 processed, 2 failed; 3 links (agent IPv6, Tovra IPv6 Discovery Agent)\n\n"
+            "3 NEs: 1 processed, 2 failed; 3 links; 3 requests in 6 PDUs, 3 unanswered; SNMP 1.500 s, names "
+            "0.250 s in all (agent IPv6, Tovra IPv6 Discovery Agent)\n\n"
             "r1.lab  192.0.2.1  processed\n"
             "  capabilities  isIPv6Router, isIPv4Node\n"
             "  description   R1 line\xe9 \"two\" \n"
             "  IPv6 MIB      RFC 2465 and RFC 4293\n"
+            "  cost          0 requests in 0 PDUs, 0 unanswered; SNMP 0.000 s, names 0.250 s\n"
             "  interface 2 eth0, mac 00:00:5E:00:53:01\n"
             "    2001:db8:1::1/64  global  prefix 2001:db8:1::/64 \"lan\"  dns r1.lab\n"
             "    fe80::1/64  link-local\n"
@@ -76,6 +81,7 @@ TEST(ReportsTest, TextGivesABlockPerNe) {
             "    error -220439 at ProcessLayer.cc:67: No remote nbrs\n\n"
             "s\"q  2001:db8:1::2  failed\n"
             "  reason        no SNMP answer from 192.0.2.2\n"
+            "  cost          3 requests in 6 PDUs, 3 unanswered; SNMP 1.500 s, names 0.000 s\n"
             "  1 error report\n"
             "    error -220553 at x.cc:1\n\n"
             "gone  failed\n"

@@ -76,7 +76,7 @@ TEST(RunnerOptionsTest, UsageErrorsGiveTheWholeMessage) {
        "ipv6disco: --max-repetitions: '1001' is not a number from 1 to 1000"},
       {{"--timeout", "1.00000000000", "h"},
        "ipv6disco: --timeout: '1.00000000000' is not a number of seconds from 0.001 to 3600"},
-      {{"--trace-level", "5", "h"}, "ipv6disco: --trace-level: '5' is not a level from 0 to 4"},
+      {{"--trace-level", "6", "h"}, "ipv6disco: --trace-level: '6' is not a level from 0 to 5"},
       {{"-o", "", "h"}, "ipv6disco: --output: empty path"},
       {{"--ne-file", missing}, "ipv6disco: cannot read NE file '" + missing + "': No such file or directory"},
       {{"--ne-file", badNes}, "ipv6disco: " + badNes + ":3: NE '10.1.2': not an address or a node name"},

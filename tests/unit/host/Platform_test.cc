@@ -102,7 +102,8 @@ std::string Lookup(const char* node, int family, bool reverse = false) {
   return out;
 }
 
-TEST(ZWResolverTest, NumericAddressIsListedOnceAndOverlayAnswersInFileOrder) {
+TEST(ZWResolverTest, NumericAddressIsListedOnceOverlayAnswersInFileOrderAndTimeIsCountedPerThread) {
+  const double before = ZWLookupSeconds();
   ZWSetNamesOverlay(ZWNamesOverlay::FromText("# lab\n192.0.2.1   core1.lab core1\n2001:db8::1 core1.lab\n"
                                              "192.0.2.2   core1.lab   # second address\n192.0.2.1   core1.lab\n192.0.2.1   other.lab\n"
                                              "not-an-address core1.lab\n2001:db8:0:0::9 core1-v6.lab\n198.51.100.7\n"));
@@ -118,6 +119,8 @@ TEST(ZWResolverTest, NumericAddressIsListedOnceAndOverlayAnswersInFileOrder) {
   for (const Row& row : rows) EXPECT_EQ(row.got, row.want) << row.what;
   ZWSetNamesOverlay(nullptr);
   EXPECT_EQ(Lookup("192.0.2.1", AF_UNSPEC, true), "<error>");
+  EXPECT_GT(ZWLookupSeconds(), before);
+  std::thread([] { EXPECT_EQ(ZWLookupSeconds(), 0.0); }).join();
 }
 
 }  // namespace
