@@ -3,6 +3,7 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "engine/JsonStream.h"
 #include "host/CKelVarBind.h"
 
 namespace {
@@ -80,16 +81,18 @@ Json CostOf(const CRunCost& cost) {
   return out;
 }
 
-Json NeOf(const CRunNe& ne) {
-  Json out = Json::object();
-  out["input"] = ne.input;
-  out["status"] = ne.processed ? "processed" : "failed";
+// One NE, member by member; its local neighbours one at a time.
+void WriteNe(const CRunNe& ne, CJsonStream* stream) {
+  CJsonStream& s = *stream;
+  s.Open('{');
+  s.Key("input").Value(ne.input);
+  s.Key("status").Value(ne.processed ? "processed" : "failed");
   const std::string mib = ne.snmp.MibSource();
-  out["ipv6Mib"] = mib.empty() ? Json(nullptr) : Json(mib);
-  out["reason"] = ne.processed ? Json(nullptr) : Json(DEFailureReason(ne));
-  out["cost"] = CostOf(DECostOf(ne));
-  out["record"] = ne.record != nullptr ? FieldsOf(&ne.record->KRFields()) : Json(nullptr);
-  Json locals = Json::array();
+  s.Key("ipv6Mib").Value(mib.empty() ? Json(nullptr) : Json(mib));
+  s.Key("reason").Value(ne.processed ? Json(nullptr) : Json(DEFailureReason(ne)));
+  s.Key("cost").Value(CostOf(DECostOf(ne)));
+  s.Key("record").Value(ne.record != nullptr ? FieldsOf(&ne.record->KRFields()) : Json(nullptr));
+  s.Key("localNeighbours").Open('[');
   if (ne.proc != nullptr) {
     for (const CDiscoProcessedData::LocalNbr& local : ne.proc->DPDLocalNbrs()) {
       Json remotes = Json::array();
@@ -97,10 +100,10 @@ Json NeOf(const CRunNe& ne) {
       Json entry = Json::object();
       entry["fields"] = FieldsOf(local.fields);
       entry["remoteNeighbours"] = std::move(remotes);
-      locals.push_back(std::move(entry));
+      s.Value(entry);
     }
   }
-  out["localNeighbours"] = std::move(locals);
+  s.Close();
   Json errors = Json::array();
   for (const KelErrorReport& report : ne.errors) {
     Json entry = Json::object();
@@ -108,8 +111,8 @@ Json NeOf(const CRunNe& ne) {
     entry["message"] = report.hasMessage ? Json(report.message) : Json(nullptr);
     errors.push_back(std::move(entry));
   }
-  out["errors"] = std::move(errors);
-  return out;
+  s.Key("errors").Value(errors);
+  s.Close();
 }
 
 Json LinkOf(const CRunLink& link) {
@@ -130,16 +133,18 @@ Json LinkOf(const CRunLink& link) {
 }  // namespace
 
 void DEWriteJsonReport(const CRunReport& report, std::ostream& out) {
-  Json root = Json::object();
-  root["agent"] = Json::object();
-  root["agent"]["name"] = report.agentName;
-  root["agent"]["description"] = report.agentDescription;
-  root["cost"] = CostOf(report.TotalCost());
-  Json nes = Json::array();
-  for (const CRunNe& ne : report.nes) nes.push_back(NeOf(ne));
-  root["nes"] = std::move(nes);
-  Json links = Json::array();
-  for (const CRunLink& link : report.links) links.push_back(LinkOf(link));
-  root["links"] = std::move(links);
-  out << root.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+  CJsonStream s(out);
+  s.Open('{');
+  Json agent = Json::object();
+  agent["name"] = report.agentName;
+  agent["description"] = report.agentDescription;
+  s.Key("agent").Value(agent);
+  s.Key("cost").Value(CostOf(report.TotalCost()));
+  s.Key("nes").Open('[');
+  for (const CRunNe& ne : report.nes) WriteNe(ne, &s);
+  s.Close();
+  s.Key("links").Open('[');
+  for (const CRunLink& link : report.links) s.Value(LinkOf(link));
+  s.Close();
+  s.Close();
 }

@@ -1,10 +1,12 @@
 // The JSON report, for programs. Its shape is stable (see the README):
-//   {"agent": {"name", "description"},
-//    "nes": [{"input", "status", "record", "localNeighbours", "errors"}],
+//   {"agent": {"name", "description"}, "cost": {...},
+//    "nes": [{"input", "status", "ipv6Mib", "reason", "cost", "record",
+//             "localNeighbours", "errors"}],
 //    "links": [{"ne", "ifIndex", "local", "remote", "remoteNe"}]}
 // Values: integer atoms as numbers, texts as strings, lists as arrays, a
 // field without value as null. Text bytes that are not UTF-8 are written
-// as U+FFFD. No state; safe from any thread.
+// as U+FFFD. Written as it is built: one NE's local neighbour, or one link,
+// at a time in memory. No state; safe from any thread.
 #ifndef ENGINE_JSONREPORT_H_
 #define ENGINE_JSONREPORT_H_
 

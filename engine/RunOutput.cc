@@ -5,14 +5,16 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <streambuf>
 
 namespace {
 
-// Writes all of `text` to `fd`, going on after interruptions.
-bool WriteAll(int fd, const std::string& text) {
+// Writes all of [data, data + size) to `fd`, going on after interruptions.
+bool WriteAll(int fd, const char* data, size_t size) {
   size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
+  while (done < size) {
+    const ssize_t n = write(fd, data + done, size - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -21,6 +23,35 @@ bool WriteAll(int fd, const std::string& text) {
   }
   return true;
 }
+
+// An output buffer on a file descriptor (not owned). After the first failed
+// write it takes nothing more, and Error() gives that write's errno.
+class FdBuffer : public std::streambuf {
+ public:
+  explicit FdBuffer(int fd) : m_Fd(fd) { setp(m_Data, m_Data + sizeof m_Data); }
+  int Error() const { return m_Error; }
+
+ protected:
+  int sync() override { return Flush() ? 0 : -1; }
+  int_type overflow(int_type c) override {
+    if (!Flush()) return traits_type::eof();
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+      *pptr() = traits_type::to_char_type(c);
+      pbump(1);
+    }
+    return traits_type::not_eof(c);
+  }
+
+ private:
+  bool Flush() {
+    if (m_Error == 0 && !WriteAll(m_Fd, pbase(), static_cast<size_t>(pptr() - pbase()))) m_Error = errno;
+    setp(m_Data, m_Data + sizeof m_Data);
+    return m_Error == 0;
+  }
+  const int m_Fd;
+  int m_Error = 0;
+  char m_Data[1 << 16];
+};
 
 }  // namespace
 
@@ -81,13 +112,17 @@ bool CRunOutput::Open(const CRunnerOptions& options, std::string* error) {
   return true;
 }
 
-bool CRunOutput::WriteReport(const std::string& text, std::string* error) {
+bool CRunOutput::WriteReport(const std::function<void(std::ostream&)>& write, std::string* error) {
   if (!m_Open) {
     *error = "the report has no destination";
     return false;
   }
-  if (!WriteAll(m_ReportFd, text)) {
-    *error = "cannot write the report to " + m_ReportName + ": " + std::strerror(errno);
+  auto buffer = std::make_unique<FdBuffer>(m_ReportFd);
+  std::ostream out(buffer.get());
+  write(out);
+  out.flush();
+  if (buffer->Error() != 0) {
+    *error = "cannot write the report to " + m_ReportName + ": " + std::strerror(buffer->Error());
     return false;
   }
   return true;

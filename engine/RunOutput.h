@@ -19,6 +19,8 @@
 #define ENGINE_RUNOUTPUT_H_
 
 #include <cstdio>
+#include <functional>
+#include <ostream>
 #include <string>
 
 #include "engine/RunnerOptions.h"
@@ -37,8 +39,10 @@ class CRunOutput {
   // changed then).
   bool Open(const CRunnerOptions& options, std::string* error);
 
-  // Writes the report. False, with `error`, when it could not be written.
-  bool WriteReport(const std::string& text, std::string* error);
+  // Has `write` write the report to its destination as it goes (through a
+  // buffer, never the whole report in memory). False, with `error`, when it
+  // could not be written.
+  bool WriteReport(const std::function<void(std::ostream&)>& write, std::string* error);
 
   // True when trace lines go to standard error (where a progress line
   // would mix with them).

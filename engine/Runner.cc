@@ -4,7 +4,7 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <sstream>
+#include <ostream>
 #include <thread>
 #include <vector>
 
@@ -41,14 +41,12 @@ int Fail(FILE* err, int status, const std::string& message) {
   return status;
 }
 
-std::string Render(const CRunReport& report, EReportFormat format) {
-  std::ostringstream out;
+void Render(const CRunReport& report, EReportFormat format, std::ostream& out) {
   switch (format) {
     case EReportFormat::kText: DEWriteTextReport(report, out); break;
     case EReportFormat::kJson: DEWriteJsonReport(report, out); break;
     case EReportFormat::kDot: DEWriteDotReport(report, out); break;
   }
-  return out.str();
 }
 
 }  // namespace
@@ -141,7 +139,7 @@ int DERunDiscovery(const CRunnerOptions& options, FILE* err) {
   // Names resolve while the run's names overlay is still installed.
   report.links = DEBuildLinks(report.nes, DEIndexOwners(report.nes, DEResolveIPv6));
 
-  if (!output.WriteReport(Render(report, options.format), &problem)) {
+  if (!output.WriteReport([&](std::ostream& out) { Render(report, options.format, out); }, &problem)) {
     return Fail(err, kExitFatal, problem);
   }
   return report.FailedCount() == 0 ? kExitAllProcessed : kExitSomeFailed;

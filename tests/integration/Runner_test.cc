@@ -99,6 +99,9 @@ TEST(RunnerTest, TextAndDotSummariseTheRunAndAnUnwritableReportIsFatal) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "ipv6disco: cannot write the report '" + dir.Path() +
                        "/no/such/folder/r.txt': No such file or directory\n");
+  RunnerResult full = RunRunner(Lab({"-o", "/dev/full"}));
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.err, "ipv6disco: cannot write the report to /dev/full: No space left on device\n");
 }
 
 TEST(RunnerTest, HostsFileNamesTheRecordedNetworkOffline) {

@@ -1,0 +1,46 @@
+// Writes one JSON document piece by piece, exactly as nlohmann's
+// dump(2) of the whole document would, so that a report never holds more
+// than one member or element in memory: objects and arrays are opened and
+// closed around their contents, and whole values (small ones, built as
+// nlohmann::ordered_json) are written in between. Text bytes that are not
+// UTF-8 are written as U+FFFD. Not thread-safe; one document per stream.
+#ifndef ENGINE_JSONSTREAM_H_
+#define ENGINE_JSONSTREAM_H_
+
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string>
+#include <vector>
+
+class CJsonStream {
+ public:
+  explicit CJsonStream(std::ostream& out) : m_Out(out) {}
+  CJsonStream(const CJsonStream&) = delete;
+  CJsonStream& operator=(const CJsonStream&) = delete;
+
+  // The key of the next member; only inside an object, before Open or Value.
+  CJsonStream& Key(const std::string& key);
+  // Opens an object ('{') or array ('[') as the next member or element (or
+  // as the document).
+  void Open(char bracket);
+  // Closes what the last unclosed Open opened; closing the document ends
+  // it with a line break.
+  void Close();
+  // Writes `value` whole as the next member or element.
+  void Value(const nlohmann::ordered_json& value);
+
+ private:
+  // What comes before a member or element: separator, line break,
+  // indentation and the member's key.
+  void Next();
+
+  struct Level {
+    char close;
+    bool empty;
+  };
+  std::ostream& m_Out;
+  std::vector<Level> m_Levels;
+  std::string m_Key;
+};
+
+#endif  // ENGINE_JSONSTREAM_H_
