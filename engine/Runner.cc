@@ -29,6 +29,7 @@ class RunSwitches {
  public:
   RunSwitches() = default;
   ~RunSwitches() {
+    ZWSetLookupCache(false);
     ZWSetNamesOverlay(nullptr);
     ZWSetRawSocketsAllowed(true);
   }
@@ -88,6 +89,7 @@ int DERunDiscovery(const CRunnerOptions& options, FILE* err) {
   if (!options.etcDir.empty()) setenv("ZW_ETC_PATH", options.etcDir.c_str(), 1);
   if (!options.varDir.empty()) setenv("ZW_VAR_PATH", options.varDir.c_str(), 1);
   ZWSetNamesOverlay(overlay);
+  ZWSetLookupCache(true);  // every address and name is asked once a run
   // Replaying sends nothing: the agent's probes meet a refused raw socket.
   ZWSetRawSocketsAllowed(options.replayDir.empty());
 

@@ -1,7 +1,10 @@
 #include "host/ZWResolver.h"
 
+#include "host/ZWLookupCache.h"
+
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cerrno>
@@ -133,9 +136,8 @@ int OverlayGetAddrInfo(const ZWNamesOverlay& overlay, const char* node, const ad
 
 }  // namespace
 
-int _ZWgetaddrinfo(const char* node, const char* service, const addrinfo* hints, addrinfo** res) {
-  if (res == nullptr) return EAI_FAIL;
-  LookupTimer timer;
+// getaddrinfo with the overlay first and duplicates removed; no cache.
+static int ForwardUncached(const char* node, const char* service, const addrinfo* hints, addrinfo** res) {
   std::shared_ptr<const ZWNamesOverlay> overlay = CurrentOverlay();
   if (overlay != nullptr && node != nullptr && service == nullptr) {
     int rc = OverlayGetAddrInfo(*overlay, node, hints, res);
@@ -170,9 +172,9 @@ void _ZWfreeaddrinfo(addrinfo* res) {
   }
 }
 
-int _ZWgetnameinfo(const sockaddr* sa, socklen_t salen, char* host, socklen_t hostlen, char* serv,
-                   socklen_t servlen, int flags) {
-  LookupTimer timer;
+// getnameinfo with the overlay first; no cache.
+static int ReverseUncached(const sockaddr* sa, socklen_t salen, char* host, socklen_t hostlen, char* serv,
+                    socklen_t servlen, int flags) {
   std::shared_ptr<const ZWNamesOverlay> overlay = CurrentOverlay();
   if (overlay != nullptr && sa != nullptr && host != nullptr && hostlen > 0 && serv == nullptr) {
     std::string name;
@@ -190,7 +192,88 @@ int _ZWgetnameinfo(const sockaddr* sa, socklen_t salen, char* host, socklen_t ho
   return getnameinfo(sa, salen, host, hostlen, serv, servlen, flags);
 }
 
+// The question's key: what the answer depends on besides the overlay.
+static std::string Key(char kind, const void* bytes, size_t size, const std::string& more) {
+  return kind + more + '\0' + std::string(static_cast<const char*>(bytes), size);
+}
+
+// The answer of the resolver (overlay first) to the addresses of `node`.
+static ZWCachedAnswer ForwardAnswer(const char* node, const addrinfo* hints) {
+  ZWCachedAnswer made;
+  addrinfo* list = nullptr;
+  made.rc = ForwardUncached(node, nullptr, hints, &list);
+  std::unique_ptr<addrinfo, void (*)(addrinfo*)> owned(list, _ZWfreeaddrinfo);
+  for (const addrinfo* p = made.rc == 0 ? list : nullptr; p != nullptr; p = p->ai_next) {
+    ZWCachedAnswer::Address& a = made.addresses.emplace_back();
+    a.family = p->ai_family, a.socktype = p->ai_socktype, a.protocol = p->ai_protocol;
+    a.addrlen = std::min<socklen_t>(p->ai_addrlen, sizeof a.addr);
+    memcpy(&a.addr, p->ai_addr, a.addrlen);
+    a.hasCanonName = p->ai_canonname != nullptr;
+    if (a.hasCanonName) a.canonName = p->ai_canonname;
+  }
+  return made;
+}
+
+int _ZWgetaddrinfo(const char* node, const char* service, const addrinfo* hints, addrinfo** res) {
+  if (res == nullptr) return EAI_FAIL;
+  LookupTimer timer;
+  if (node == nullptr || service != nullptr) return ForwardUncached(node, service, hints, res);
+  const addrinfo h = hints != nullptr ? *hints : addrinfo{};
+  const std::string more = std::to_string(h.ai_family) + "," + std::to_string(h.ai_socktype) + "," +
+                           std::to_string(h.ai_protocol) + "," + std::to_string(h.ai_flags);
+  std::shared_ptr<const ZWCachedAnswer> answer;
+  try {
+    answer = ZWCachedLookup(Key('f', node, strlen(node), more), [&] { return ForwardAnswer(node, hints); });
+  } catch (const std::exception&) {  // memory ran out: as the resolver says it
+    return EAI_MEMORY;
+  }
+  if (answer->rc != 0) return answer->rc;
+  addrinfo* head = nullptr;
+  addrinfo* tail = nullptr;
+  for (const ZWCachedAnswer::Address& a : answer->addresses) {
+    addrinfo* n = NewNode(a.family, a.socktype, a.protocol, reinterpret_cast<const sockaddr*>(&a.addr), a.addrlen,
+                          a.hasCanonName ? a.canonName.c_str() : nullptr);
+    if (n == nullptr) {
+      _ZWfreeaddrinfo(head);
+      return EAI_MEMORY;
+    }
+    (tail == nullptr ? head : tail->ai_next) = n;
+    tail = n;
+  }
+  *res = head;
+  return head != nullptr ? 0 : EAI_NONAME;
+}
+
+int _ZWgetnameinfo(const sockaddr* sa, socklen_t salen, char* host, socklen_t hostlen, char* serv,
+                   socklen_t servlen, int flags) {
+  LookupTimer timer;
+  if (sa == nullptr || host == nullptr || hostlen == 0 || serv != nullptr ||
+      salen > static_cast<socklen_t>(sizeof(sockaddr_storage))) {
+    return ReverseUncached(sa, salen, host, hostlen, serv, servlen, flags);
+  }
+  std::shared_ptr<const ZWCachedAnswer> answer;
+  try {
+    answer = ZWCachedLookup(Key('r', sa, salen, std::to_string(flags)), [&] {
+      ZWCachedAnswer made;
+      char name[NI_MAXHOST];
+      made.rc = ReverseUncached(sa, salen, name, sizeof name, nullptr, 0, flags);
+      if (made.rc == 0) made.name = name;
+      return made;
+    });
+  } catch (const std::exception&) {  // memory ran out: as the resolver says it
+    return EAI_MEMORY;
+  }
+  if (answer->rc != 0) return answer->rc;
+  if (answer->name.size() + 1 > hostlen) return EAI_OVERFLOW;
+  memcpy(host, answer->name.c_str(), answer->name.size() + 1);
+  return 0;
+}
+
 const char* _ZWgai_strerror(int error) { return gai_strerror(error); }
+
+void ZWSetLookupCache(bool on) { ZWLookupCacheSwitch(on); }
+
+long ZWLookupsAsked() { return ZWLookupCacheAsked(); }
 
 double ZWLookupSeconds() { return t_LookupSeconds; }
 
@@ -268,6 +351,9 @@ std::string ZWNamesOverlay::NameOf(int family, const void* address) const {
 }
 
 void ZWSetNamesOverlay(std::shared_ptr<const ZWNamesOverlay> overlay) {
-  std::lock_guard<std::mutex> lock(g_OverlayMutex);
-  g_Overlay = std::move(overlay);
+  {
+    std::lock_guard<std::mutex> lock(g_OverlayMutex);
+    g_Overlay = std::move(overlay);
+  }
+  ZWLookupCacheClear();  // the kept answers came from the other overlay
 }

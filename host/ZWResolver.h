@@ -30,6 +30,17 @@ int _ZWgetnameinfo(const sockaddr* sa, socklen_t salen, char* host, socklen_t ho
                    socklen_t servlen, int flags);
 // gai_strerror.
 const char* _ZWgai_strerror(int error);
+// Turns on (empty) or off (forgetting every answer) the run's cache of
+// answers: while on, each address's name (_ZWgetnameinfo without service)
+// and each name's addresses (_ZWgetaddrinfo without service, per hints)
+// goes to the resolver at most once, whatever the number of threads asking
+// (a thread asking what another is asking waits for that answer; no lock
+// is held while the resolver works). Answers that a name does not exist are
+// kept too; temporary failures are not. Installing a names overlay empties
+// it. Off at start; the runner turns it on for a run.
+void ZWSetLookupCache(bool on);
+// Questions the cache passed on to the resolver since it was turned on.
+long ZWLookupsAsked();
 // Seconds the calling thread has spent in _ZWgetaddrinfo and _ZWgetnameinfo
 // since it started (names overlay included). Each thread counts its own.
 double ZWLookupSeconds();

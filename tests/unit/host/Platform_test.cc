@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "host/KelError.h"
 #include "host/KelLock.h"
@@ -121,6 +122,30 @@ TEST(ZWResolverTest, NumericAddressIsListedOnceOverlayAnswersInFileOrderAndTimeI
   EXPECT_EQ(Lookup("192.0.2.1", AF_UNSPEC, true), "<error>");
   EXPECT_GT(ZWLookupSeconds(), before);
   std::thread([] { EXPECT_EQ(ZWLookupSeconds(), 0.0); }).join();
+}
+
+TEST(ZWResolverTest, WithTheCacheEachQuestionIsAskedOnceWhateverTheThreads) {
+  ZWSetNamesOverlay(ZWNamesOverlay::FromText("192.0.2.1 core1.lab\n"));
+  const std::vector<std::pair<std::string, int>> questions = {{"core1.lab", AF_INET}, {"192.0.2.1", AF_UNSPEC},
+                                                              {"no.such.name", AF_INET}, {"192.0.2.9", AF_UNSPEC}};
+  std::vector<std::string> uncached;
+  for (const auto& [text, family] : questions) uncached.push_back(Lookup(text.c_str(), family, family == AF_UNSPEC));
+  ZWSetLookupCache(true);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 8; ++t) {
+    threads.emplace_back([&] {
+      for (int round = 0; round < 20; ++round) {
+        for (size_t q = 0; q < questions.size(); ++q) {
+          const auto& [text, family] = questions[q];
+          EXPECT_EQ(Lookup(text.c_str(), family, family == AF_UNSPEC), uncached[q]) << text;
+        }
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(ZWLookupsAsked(), 6);  // forward for each text, reverse for the two addresses
+  ZWSetLookupCache(false);
+  ZWSetNamesOverlay(nullptr);
 }
 
 }  // namespace
