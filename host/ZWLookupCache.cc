@@ -77,6 +77,11 @@ void ZWLookupCacheClear() {
   g_Answers.clear();
 }
 
+bool ZWLookupCacheOn() {
+  std::lock_guard<std::mutex> lock(g_Mutex);
+  return g_On;
+}
+
 long ZWLookupCacheAsked() {
   std::lock_guard<std::mutex> lock(g_Mutex);
   return g_Asked;

@@ -41,5 +41,6 @@ void ZWLookupCacheSwitch(bool on);
 void ZWLookupCacheClear();
 // Questions passed on to `ask` since the cache was last turned on.
 long ZWLookupCacheAsked();
+bool ZWLookupCacheOn();
 
 #endif  // HOST_ZWLOOKUPCACHE_H_

@@ -1,6 +1,7 @@
 #include "host/ZWResolver.h"
 
 #include "host/ZWLookupCache.h"
+#include "host/ZWNameWarmer.h"
 
 #include <arpa/inet.h>
 
@@ -271,7 +272,10 @@ int _ZWgetnameinfo(const sockaddr* sa, socklen_t salen, char* host, socklen_t ho
 
 const char* _ZWgai_strerror(int error) { return gai_strerror(error); }
 
-void ZWSetLookupCache(bool on) { ZWLookupCacheSwitch(on); }
+void ZWSetLookupCache(bool on) {
+  if (!on) ZWStopWarming();
+  ZWLookupCacheSwitch(on);
+}
 
 long ZWLookupsAsked() { return ZWLookupCacheAsked(); }
 

@@ -1,7 +1,10 @@
 #include "snmp/DeviceView.h"
 
+#include <cstring>
+
 #include "host/KelError.h"
 #include "host/KelTrace.h"
+#include "host/ZWNameWarmer.h"
 #include "snmp/AtomConversion.h"
 #include "snmp/RequesterErrors.h"
 #include "snmp/Rfc2465Translation.h"
@@ -17,6 +20,37 @@ Oid Concat(const Oid& a, const Oid& b) {
   Oid out = a;
   out.insert(out.end(), b.begin(), b.end());
   return out;
+}
+
+using Rows = std::vector<std::pair<const Oid*, const WireValue*>>;
+
+// The IPv6 address that ends a row index of ifIndex and 16 octets.
+bool IndexAddress(const Oid& index, in6_addr* address) {
+  if (index.size() != 17) return false;
+  for (size_t i = 0; i < 16; ++i) {
+    if (index[i + 1] > 255) return false;
+    address->s6_addr[i] = static_cast<uint8_t>(index[i + 1]);
+  }
+  return true;
+}
+
+// Hands the addresses that the agent will name (the address table's and the
+// neighbour cache's, by row index, and the routes' next hops) to the name
+// warmer, so that their names are looked up while the agent reads on.
+void WarmNames(const MibObject& column, const Rows& rows) {
+  const std::string name = column.name;
+  const bool byIndex = name == "ipv6AddrPfxLength" || name == "ipv6NetToMediaPhysAddress";
+  if (!byIndex && name != "ipv6RouteNextHop") return;
+  std::vector<in6_addr> addresses;
+  for (const auto& [index, value] : rows) {
+    in6_addr address;
+    if (byIndex ? IndexAddress(*index, &address)
+                : value->type == EWireType::kOctetString && value->octets.size() == 16) {
+      if (!byIndex) memcpy(address.s6_addr, value->octets.data(), 16);
+      addresses.push_back(address);
+    }
+  }
+  ZWWarmAddressNames(addresses);
 }
 
 }  // namespace
@@ -143,7 +177,7 @@ CKelDoubleList* CDeviceView::Walk(const MibObject& column) {
   ++m_Answered;
   if (table == ETable::kIpv6If) own = Corrected(table);
   const uint32_t number = column.oid.back();
-  std::vector<std::pair<const Oid*, const WireValue*>> rows;
+  Rows rows;
   for (const auto& [index, row] : *own) {
     if (const WireValue* value = CellOf(row, number)) rows.emplace_back(&index, value);
   }
@@ -167,6 +201,7 @@ CKelDoubleList* CDeviceView::Walk(const MibObject& column) {
     CKelSnmpVarOp* varOp = MakeVarOp(column, VarBind{Concat(column.oid, *index), *value});
     if (varOp != nullptr) list->KDLAddToListEnd(varOp);
   }
+  WarmNames(column, rows);
   (fromDevice ? m_Rfc2465Values : m_Rfc4293Values) += static_cast<long>(rows.size());
   m_Delivered[table] += rows.size();
   genXPLTracef(kTraceLevel, "SNMP walk %s at %s: %zu rows from %s\n", column.name,

@@ -1,4 +1,5 @@
 // The platform layer: error scopes, trace lines, threads, paths, address texts, raw sockets, the resolver.
+#include <arpa/inet.h>
 #include <errno.h>
 #include <gtest/gtest.h>
 #include <netdb.h>
@@ -15,6 +16,7 @@
 #include "host/KelLock.h"
 #include "host/KelTrace.h"
 #include "host/ZWPlatform.h"
+#include "host/ZWNameWarmer.h"
 #include "host/ZWResolver.h"
 
 namespace {
@@ -144,6 +146,21 @@ TEST(ZWResolverTest, WithTheCacheEachQuestionIsAskedOnceWhateverTheThreads) {
   }
   for (std::thread& thread : threads) thread.join();
   EXPECT_EQ(ZWLookupsAsked(), 6);  // forward for each text, reverse for the two addresses
+  ZWSetLookupCache(false);
+  ZWSetNamesOverlay(nullptr);
+}
+
+TEST(ZWResolverTest, WarmedNamesAreAskedAheadAndAnsweredFromTheCache) {
+  ZWSetNamesOverlay(ZWNamesOverlay::FromText("2001:db8::1 r1.lab\n2001:db8::2 r2.lab\n"));
+  ZWSetLookupCache(true);
+  std::vector<in6_addr> warm(3);
+  for (int i = 0; i < 3; ++i) inet_pton(AF_INET6, ("2001:db8::" + std::to_string(i + 1)).c_str(), &warm[i]);
+  ZWWarmAddressNames(warm);
+  for (int i = 0; i < 500 && ZWLookupsAsked() < 3; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(ZWLookupsAsked(), 3);
+  // Each lookup now asks only the forward question of its text.
+  EXPECT_EQ(Lookup("2001:db8::1", AF_INET6, true) + Lookup("2001:db8::3", AF_INET6, true), "r1.lab<error>");
+  EXPECT_EQ(ZWLookupsAsked(), 5);
   ZWSetLookupCache(false);
   ZWSetNamesOverlay(nullptr);
 }
