@@ -205,6 +205,7 @@ void CDiscoEngine::DESNeProcessed(CKelRecord* record, std::unique_ptr<CDiscoMedi
                                   std::unique_ptr<CDiscoProcessedData> proc) {
   // Copied now: the caller deletes the record when this returns.
   std::unique_ptr<CKelRecord> copy(record != nullptr ? new CKelRecord(*record) : nullptr);
+  if (!m_Options.keepMediationData) med.reset();  // released outside the lock
   std::lock_guard<std::mutex> lock(m_Mutex);
   Slot* slot = Claim(record);
   if (slot == nullptr) return;  // the stores die with the arguments

@@ -51,7 +51,9 @@ struct CDiscoJob {
   // Copy of the record as the agent handed it back; null until then, and
   // for a job that did not finish.
   std::unique_ptr<CKelRecord> record;
-  std::unique_ptr<CDiscoMediationData> med;   // null when none was made
+  // Null when none was made, or when the engine does not keep it (see
+  // CDiscoEngineOptions::keepMediationData).
+  std::unique_ptr<CDiscoMediationData> med;
   std::unique_ptr<CDiscoProcessedData> proc;  // null when none was made
   // Error reports made on the worker thread while the agent had the NE.
   std::vector<KelErrorReport> errors;
@@ -67,6 +69,11 @@ struct CDiscoEngineOptions {
   bool ownRequester = false;       // delete the requester with the engine
   bool setNames = true;            // call KASetSCName and KASetSCDesc
   bool startUpThread = true;       // false: m_StartUpThread stays null
+  // Keep a processed NE's mediation data (every SNMP answer the agent
+  // stored) in its job; by default it is released as soon as the agent
+  // hands it over, since reports and links need only the record and the
+  // processed data.
+  bool keepMediationData = false;
   // Copied; null leaves the agent without a definition.
   const CKelRecord* agentDefinition = nullptr;
 };

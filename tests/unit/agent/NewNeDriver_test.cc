@@ -76,6 +76,7 @@ TEST_F(NewNeDriverTest, AcceptedRefusedAndUnresolvedNesOnFourWorkers) {
     EXPECT_EQ(FieldText(*job.record, "m_Name"), ne.finalName) << i;
     EXPECT_EQ(FieldText(*job.record, "m_FailedFlag") != "<absent>", ne.status == E_DJSFailed) << i;
     EXPECT_EQ(FieldText(*job.record, "m_HaveAccess"), "<absent>") << i;
+    EXPECT_EQ(job.med, nullptr) << i << ": the SNMP answers are released once the NE is processed";
   }
   EXPECT_EQ(agent_.filtered.load(), kRounds * 5) << "only NEs that naming let through";
   EXPECT_EQ(engine->DEUnmatchedCount(), 0);
