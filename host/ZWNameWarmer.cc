@@ -56,7 +56,14 @@ class Warmer {
       sa.sin6_family = AF_INET6;
       sa.sin6_addr = address;
       char name[NI_MAXHOST];
-      _ZWgetnameinfo(reinterpret_cast<const sockaddr*>(&sa), sizeof sa, name, sizeof name, nullptr, 0, NI_NAMEREQD);
+      if (_ZWgetnameinfo(reinterpret_cast<const sockaddr*>(&sa), sizeof sa, name, sizeof name, nullptr, 0,
+                         NI_NAMEREQD) == 0) {
+        // The agent then asks the name's IPv4 addresses, with these hints.
+        addrinfo hints{};
+        hints.ai_family = AF_INET;
+        addrinfo* list = nullptr;
+        if (_ZWgetaddrinfo(name, nullptr, &hints, &list) == 0) _ZWfreeaddrinfo(list);
+      }
     }
   }
 

@@ -11,10 +11,12 @@
 
 #include <vector>
 
-constexpr int kZWWarmLookups = 32;
+constexpr int kZWWarmLookups = 64;
 
 // Queues a reverse lookup (as the agent makes it: name required) of each
-// address and returns at once. Does nothing while the lookup cache is off.
+// address, and for a name found the lookup of its IPv4 addresses (as the
+// agent makes it next), and returns at once. Does nothing while the lookup
+// cache is off.
 void ZWWarmAddressNames(const std::vector<in6_addr>& addresses);
 
 // Drops what is queued and waits for the lookups in flight. Turning the
