@@ -1,19 +1,19 @@
 #include "host/ZWResolver.h"
 
-#include "host/ZWLookupCache.h"
-#include "host/ZWNameWarmer.h"
-
 #include <arpa/inet.h>
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <mutex>
 #include <sstream>
+
+#include "host/ZWLookupCache.h"
+#include "host/ZWNameWarmer.h"
 
 namespace {
 
@@ -175,7 +175,7 @@ void _ZWfreeaddrinfo(addrinfo* res) {
 
 // getnameinfo with the overlay first; no cache.
 static int ReverseUncached(const sockaddr* sa, socklen_t salen, char* host, socklen_t hostlen, char* serv,
-                    socklen_t servlen, int flags) {
+                           socklen_t servlen, int flags) {
   std::shared_ptr<const ZWNamesOverlay> overlay = CurrentOverlay();
   if (overlay != nullptr && sa != nullptr && host != nullptr && hostlen > 0 && serv == nullptr) {
     std::string name;
