@@ -2,8 +2,13 @@
 
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
+#include <net-snmp/library/large_fd_set.h>
+
+#include <sys/select.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "snmp/NetSnmpLibrary.h"
@@ -163,9 +168,8 @@ std::string NetSnmpPeerName(const std::string& target, int port) {
 }
 
 std::unique_ptr<CNetSnmpChannel> CNetSnmpChannel::Open(const NetSnmpSessionSettings& settings,
-                                                       const std::string& peer,
-                                                       std::unique_lock<std::mutex> held,
-                                                       bool* silent, std::string* error) {
+                                                       const std::string& peer, bool* silent,
+                                                       std::string* error) {
   *silent = false;
   // The library copies every text and key of the template when it opens.
   std::string peerName = peer;
@@ -208,27 +212,86 @@ std::unique_ptr<CNetSnmpChannel> CNetSnmpChannel::Open(const NetSnmpSessionSetti
     }
   }
 
-  const bool keepLock = held.owns_lock();
-  std::unique_lock<std::mutex> lock = keepLock ? std::move(held)
-                                               : std::unique_lock<std::mutex>(NetSnmpLock());
+  std::lock_guard<std::mutex> lock(NetSnmpLock());
   void* handle = snmp_sess_open(&session);
   if (handle == nullptr) {
     *silent = IsSilence(session.s_snmp_errno);
     *error = ErrorText(session.s_snmp_errno);
     return nullptr;
   }
-  if (!keepLock) lock.unlock();
   return std::unique_ptr<CNetSnmpChannel>(
-      new CNetSnmpChannel(handle, keepLock ? std::move(lock) : std::unique_lock<std::mutex>()));
+      new CNetSnmpChannel(handle, settings.version == ESnmpVersion::kV3));
 }
 
 CNetSnmpChannel::~CNetSnmpChannel() {
-  if (m_Held.owns_lock()) {
-    snmp_sess_close(m_Session);
-  } else {
-    std::lock_guard<std::mutex> guard(NetSnmpLock());
-    snmp_sess_close(m_Session);
+  std::lock_guard<std::mutex> guard(NetSnmpLock());
+  snmp_sess_close(m_Session);
+}
+
+namespace {
+
+// Where the reply of one request sent with snmp_sess_async_send lands, as
+// the library's own synchronous exchange keeps it.
+struct Waiting {
+  bool done = false;
+  int status = STAT_ERROR;
+  netsnmp_pdu* reply = nullptr;  // a copy the waiting channel frees
+};
+
+int ReplyArrived(int operation, netsnmp_session* session, int /*reqid*/, netsnmp_pdu* pdu, void* magic) {
+  auto* waiting = static_cast<Waiting*>(magic);
+  waiting->done = true;
+  if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE && pdu != nullptr) {
+    if (pdu->command == SNMP_MSG_REPORT) {  // an SNMPv3 refusal: its kind becomes the error
+      session->s_snmp_errno = snmpv3_get_report_type(pdu);
+    } else {
+      waiting->status = STAT_SUCCESS;
+      waiting->reply = snmp_clone_pdu(pdu);
+    }
+  } else if (operation == NETSNMP_CALLBACK_OP_TIMED_OUT) {
+    waiting->status = STAT_TIMEOUT;
+    session->s_snmp_errno = SNMPERR_TIMEOUT;
   }
+  return 1;
+}
+
+}  // namespace
+
+int CNetSnmpChannel::SendAndWait(void* request, void** reply) {
+  auto* pdu = static_cast<netsnmp_pdu*>(request);
+  Waiting waiting;
+  {
+    std::lock_guard<std::mutex> guard(NetSnmpLock());
+    if (snmp_sess_async_send(m_Session, pdu, ReplyArrived, &waiting) == 0) {
+      snmp_free_pdu(pdu);  // not taken when it could not be sent
+      return STAT_ERROR;
+    }
+  }
+  // The wait ends only through the library (a reply, or its last retry
+  // timed out), so that it never keeps a request whose `waiting` is gone.
+  netsnmp_large_fd_set readable;
+  netsnmp_large_fd_set_init(&readable, FD_SETSIZE);
+  while (!waiting.done) {
+    int fds = 0, block = 0;
+    timeval timeout{};
+    {
+      std::lock_guard<std::mutex> guard(NetSnmpLock());
+      NETSNMP_LARGE_FD_ZERO(&readable);
+      snmp_sess_select_info2(m_Session, &fds, &readable, &timeout, &block);
+    }
+    if (block) timeout = {1, 0};  // nothing to time out: look again in a second
+    const int ready = select(fds, readable.lfs_setptr, nullptr, nullptr, &timeout);
+    if (ready < 0 && errno != EINTR) usleep(10000);  // the next round's time-out check ends the request
+    std::lock_guard<std::mutex> guard(NetSnmpLock());
+    if (ready > 0) {
+      snmp_sess_read2(m_Session, &readable);
+    } else if (ready == 0 || errno != EINTR) {
+      snmp_sess_timeout(m_Session);  // retransmits, or gives up (ReplyArrived: timed out)
+    }
+  }
+  netsnmp_large_fd_set_cleanup(&readable);
+  *reply = waiting.reply;
+  return waiting.status;
 }
 
 PduReply CNetSnmpChannel::Get(const Oid& oid) {
@@ -270,7 +333,14 @@ PduReply CNetSnmpChannel::Exchange(int command, const std::vector<Oid>& oids,
 
   netsnmp_pdu* raw = nullptr;
   // The library takes the request PDU whatever the outcome.
-  const int status = snmp_sess_synch_response(m_Session, request.release(), &raw);
+  int status;
+  if (m_Shared) {
+    void* reply = nullptr;
+    status = SendAndWait(request.release(), &reply);
+    raw = static_cast<netsnmp_pdu*>(reply);
+  } else {
+    status = snmp_sess_synch_response(m_Session, request.release(), &raw);
+  }
   PduPtr response(raw);
   if (status == STAT_SUCCESS && response != nullptr) {
     if (response->command != SNMP_MSG_RESPONSE) {
@@ -300,12 +370,8 @@ PduReply CNetSnmpChannel::Exchange(int command, const std::vector<Oid>& oids,
     return reply;
   }
   reply.outcome = EPduOutcome::kFailed;
-  if (m_Held.owns_lock()) {
-    reply.detail = ErrorText(snmpErrno);
-  } else {
-    std::lock_guard<std::mutex> guard(NetSnmpLock());
-    reply.detail = ErrorText(snmpErrno);
-  }
+  std::lock_guard<std::mutex> guard(NetSnmpLock());
+  reply.detail = ErrorText(snmpErrno);
   return reply;
 }
 

@@ -44,15 +44,17 @@ std::string NetSnmpPeerName(const std::string& target, int port);
 
 class CNetSnmpChannel : public PduChannel {
  public:
-  // Opens a session to `peer`. `held` is either empty or holds
-  // NetSnmpLock() for the channel's whole life (SNMPv3); otherwise the lock
-  // is taken just to open and to close. Returns null when the session
-  // cannot be opened: `silent` tells whether that was a device that did
-  // not answer (SNMPv3 engine discovery), `error` says why.
+  // Opens a session to `peer`, holding NetSnmpLock() while the library
+  // opens it (for SNMPv3 that includes engine discovery). Returns null when
+  // the session cannot be opened: `silent` tells whether that was a device
+  // that did not answer (SNMPv3 engine discovery), `error` says why.
+  // An SNMPv3 channel's requests take the lock around each library call
+  // that touches the shared SNMPv3 state (sending, reading a reply,
+  // retransmitting), never while waiting for the reply; SNMPv1/v2c
+  // requests take no lock.
   static std::unique_ptr<CNetSnmpChannel> Open(const NetSnmpSessionSettings& settings,
-                                               const std::string& peer,
-                                               std::unique_lock<std::mutex> held,
-                                               bool* silent, std::string* error);
+                                               const std::string& peer, bool* silent,
+                                               std::string* error);
   ~CNetSnmpChannel() override;
   CNetSnmpChannel(const CNetSnmpChannel&) = delete;
   CNetSnmpChannel& operator=(const CNetSnmpChannel&) = delete;
@@ -62,12 +64,15 @@ class CNetSnmpChannel : public PduChannel {
   PduReply GetBulk(const std::vector<Oid>& oids, int maxRepetitions) override;
 
  private:
-  CNetSnmpChannel(void* session, std::unique_lock<std::mutex> held)
-      : m_Session(session), m_Held(std::move(held)) {}
+  CNetSnmpChannel(void* session, bool shared) : m_Session(session), m_Shared(shared) {}
   PduReply Exchange(int command, const std::vector<Oid>& oids, int maxRepetitions);
+  // Sends `request` (taken over) and waits for its reply; the lock only
+  // around library calls. Returns the library's status (STAT_*); `*reply`
+  // is the reply PDU (the caller frees it) or null.
+  int SendAndWait(void* request, void** reply);
 
-  void* m_Session;                   // net-snmp single-session handle
-  std::unique_lock<std::mutex> m_Held;  // released after the session is closed
+  void* m_Session;  // net-snmp single-session handle
+  const bool m_Shared;  // SNMPv3: library calls under NetSnmpLock()
 };
 
 }  // namespace snmp

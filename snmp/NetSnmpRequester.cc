@@ -81,12 +81,9 @@ CNetSnmpRequester::CNetSnmpRequester(const CNetSnmpOptions& options,
 
 std::unique_ptr<snmp::PduChannel> CNetSnmpRequester::DSROpenChannel(const std::string& target,
                                                                     std::string* why) {
-  std::unique_lock<std::mutex> held;
-  if (m_Settings.version == ESnmpVersion::kV3) held = std::unique_lock<std::mutex>(snmp::NetSnmpLock());
   const std::string peer = snmp::NetSnmpPeerName(target, m_Options.port);
   bool silent = false;
-  std::unique_ptr<snmp::PduChannel> channel =
-      snmp::CNetSnmpChannel::Open(m_Settings, peer, std::move(held), &silent, why);
+  std::unique_ptr<snmp::PduChannel> channel = snmp::CNetSnmpChannel::Open(m_Settings, peer, &silent, why);
   if (channel == nullptr && silent) {
     // SNMPv3 engine discovery got no answer: a silent device. Its requests
     // go to a channel that answers nothing, so that it is counted.
