@@ -34,6 +34,13 @@ bool IndexAddress(const Oid& index, in6_addr* address) {
   return true;
 }
 
+// The IPv6 address that a value of 16 octets holds.
+bool OctetsAddress(const WireValue& value, in6_addr* address) {
+  if (value.type != EWireType::kOctetString || value.octets.size() != 16) return false;
+  memcpy(address->s6_addr, value.octets.data(), 16);
+  return true;
+}
+
 // Hands the addresses that the agent will name (the address table's and the
 // neighbour cache's, by row index, and the routes' next hops) to the name
 // warmer, so that their names are looked up while the agent reads on.
@@ -44,11 +51,7 @@ void WarmNames(const MibObject& column, const Rows& rows) {
   std::vector<in6_addr> addresses;
   for (const auto& [index, value] : rows) {
     in6_addr address;
-    if (byIndex ? IndexAddress(*index, &address)
-                : value->type == EWireType::kOctetString && value->octets.size() == 16) {
-      if (!byIndex) memcpy(address.s6_addr, value->octets.data(), 16);
-      addresses.push_back(address);
-    }
+    if (byIndex ? IndexAddress(*index, &address) : OctetsAddress(*value, &address)) addresses.push_back(address);
   }
   ZWWarmAddressNames(addresses);
 }
