@@ -15,7 +15,7 @@ CDiscoProcessedData::~CDiscoProcessedData() {
 
 int CDiscoProcessedData::DPDAddRemoteNbr(CKelDoubleList* localNbr, CKelDoubleList* remoteNbr) {
   if (localNbr == nullptr || remoteNbr == nullptr) return KEL_ERR_NULL_ARG;
-  if (remoteNbr == localNbr || !m_Owned.insert(remoteNbr).second) return KEL_ERR_DUPLICATE;
+  if (remoteNbr == localNbr || !m_Owned.Insert(remoteNbr)) return KEL_ERR_DUPLICATE;
   // A local neighbour already added takes the remote neighbour at once;
   // otherwise it waits until its local neighbour arrives.
   auto added = m_LocalIndex.find(localNbr);
@@ -29,7 +29,7 @@ int CDiscoProcessedData::DPDAddRemoteNbr(CKelDoubleList* localNbr, CKelDoubleLis
 
 int CDiscoProcessedData::DPDAddLocalNbr(CKelDoubleList* localNbr) {
   if (localNbr == nullptr) return KEL_ERR_NULL_ARG;
-  if (!m_Owned.insert(localNbr).second) return KEL_ERR_DUPLICATE;
+  if (!m_Owned.Insert(localNbr)) return KEL_ERR_DUPLICATE;
   m_LocalIndex.emplace(localNbr, m_Local.size());
   LocalNbr local{localNbr, {}};
   auto pending = m_Pending.find(localNbr);

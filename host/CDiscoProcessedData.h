@@ -9,10 +9,10 @@
 #define HOST_CDISCOPROCESSEDDATA_H_
 
 #include <map>
-#include <unordered_set>
 #include <vector>
 
 #include "host/CKelDoubleList.h"
+#include "host/KelPointerSet.h"
 
 class CDiscoProcessedData {
  public:
@@ -41,7 +41,7 @@ class CDiscoProcessedData {
   std::vector<LocalNbr> m_Local;
   std::map<const CKelDoubleList*, size_t> m_LocalIndex;  // position in m_Local
   std::map<const CKelDoubleList*, std::vector<CKelDoubleList*>> m_Pending;
-  std::unordered_set<const CKelDoubleList*> m_Owned;  // every list taken over
+  KelPointerSet m_Owned;  // every list taken over
 };
 
 #endif  // HOST_CDISCOPROCESSEDDATA_H_

@@ -36,8 +36,13 @@ CKelAtom::CKelAtom(char* text) : m_Type(E_KDTString), m_Text(text) {
 CKelAtom::CKelAtom(CKelDoubleList* list, EKelDataType /*type*/)
     : m_Type(E_KDTList), m_List(list != nullptr ? list : new CKelDoubleList()) {}
 
-CKelAtom::CKelAtom(const CKelAtom& other) : CKelListable(other), m_Type(other.m_Type), m_Int(other.m_Int) {
-  if (other.m_Type == E_KDTString) {
+CKelAtom::CKelAtom(const CKelAtom& other) : CKelListable(other), m_Type(other.m_Type), m_Int(0) {
+  if (other.m_Type == E_KDTInteger) {
+    m_Int = other.m_Int;
+  } else if (other.m_Borrowed) {
+    m_Borrowed = true;
+    m_Text = other.m_Text;
+  } else if (other.m_Type == E_KDTString) {
     m_Text = DupText(other.m_Text);
     if (m_Text == nullptr) throw std::bad_alloc();
   } else if (other.m_Type == E_KDTList) {
@@ -48,10 +53,9 @@ CKelAtom::CKelAtom(const CKelAtom& other) : CKelListable(other), m_Type(other.m_
 CKelAtom::~CKelAtom() { Release(); }
 
 void CKelAtom::Release() {
-  free(m_Text);
-  m_Text = nullptr;
-  delete m_List;
-  m_List = nullptr;
+  if (m_Type == E_KDTString && !m_Borrowed) free(m_Text);
+  if (m_Type == E_KDTList) delete m_List;
+  m_Borrowed = false;
   m_Int = 0;
 }
 
@@ -90,7 +94,7 @@ char* CKelAtom::KAStrRep() const {
 
 int CKelAtom::KASet(char* text) {
   if (text == nullptr) return KEL_ERR_NULL_ARG;
-  if (text == m_Text) return KEL_OK;  // already ours: freeing it would lose the value
+  if (m_Type == E_KDTString && text == m_Text) return KEL_OK;  // already ours: freeing it would lose the value
   Release();
   m_Type = E_KDTString;
   m_Text = text;

@@ -30,10 +30,10 @@ class CKelAtom : public CKelListable {
   EKelDataType KAType() const { return m_Type; }
 
   // The integer value truncated to int; 0 for texts and lists.
-  int KAInt() const { return static_cast<int>(m_Int); }
+  int KAInt() const { return static_cast<int>(KAInt64()); }
   // The full integer value (SNMP counters keep their unsigned value);
   // 0 for texts and lists.
-  long long KAInt64() const { return m_Int; }
+  long long KAInt64() const { return m_Type == E_KDTInteger ? m_Int : 0; }
 
   // The text, owned by the atom; null unless the atom is a text.
   const char* KAString() const { return m_Type == E_KDTString ? m_Text : nullptr; }
@@ -56,12 +56,23 @@ class CKelAtom : public CKelListable {
   EKelListableKind KLKind() const override { return E_KLKAtom; }
 
  private:
+  friend class CKelVarBind;
+  struct BorrowedText {};
+  // A text atom that borrows `text`, which lives as long as the process
+  // (a var bind's interned name); copies borrow it too.
+  CKelAtom(const char* text, BorrowedText) : m_Type(E_KDTString), m_Borrowed(true), m_Text(const_cast<char*>(text)) {}
+
   void Release();
 
+  // One of the three, by m_Type: an atom is among the most numerous objects
+  // of a discovery, so it holds no more than its value needs.
   EKelDataType m_Type;
-  long long m_Int = 0;
-  char* m_Text = nullptr;
-  CKelDoubleList* m_List = nullptr;
+  bool m_Borrowed = false;  // m_Text is not ours to free
+  union {
+    long long m_Int;
+    char* m_Text;
+    CKelDoubleList* m_List;
+  };
 };
 
 #endif  // HOST_CKELATOM_H_

@@ -5,15 +5,23 @@
 // elements without deleting them, for lists that only borrow their elements
 // (see CKelTreeList::KTLGetMultiple).
 //
-// Walking with KDLHead/KDLGetNext costs O(1) a step. An element may be held
-// at most once by a list. Read-only use (KDLHead, KDLGetNext, KDLLength,
-// KDLContains) is safe from many threads at once while no one writes.
+// An element may be held at most once by a list. Read-only use (KDLHead,
+// KDLGetNext, KDLTail, KDLLength, KDLContains) is safe from many threads at
+// once while no one writes.
+//
+// Cost: a list is a vector of pointers, so an element costs what its data
+// costs. Walking with KDLHead/KDLGetNext costs O(1) a step, also when walks
+// of other lists are nested inside it (each thread remembers where its
+// recent walks stand). Finding an element that is not the next of a walk
+// scans a short list and looks up a long one in an index that is built the
+// first time it is needed. KDLRemove costs O(length).
 #ifndef HOST_CKELDOUBLELIST_H_
 #define HOST_CKELDOUBLELIST_H_
 
+#include <atomic>
 #include <cstddef>
-#include <list>
 #include <unordered_map>
+#include <vector>
 
 #include "host/CKelListable.h"
 
@@ -53,8 +61,22 @@ class CKelDoubleList {
   void KDLDeleteAll();
 
  private:
-  std::list<CKelListable*> m_Items;
-  std::unordered_map<const CKelListable*, std::list<CKelListable*>::iterator> m_Index;
+  friend class CKelTreeList;
+  using Index = std::unordered_map<const CKelListable*, size_t>;
+  static constexpr size_t kNotFound = static_cast<size_t>(-1);
+
+  // Appends an element the caller knows the list does not hold yet (a fresh
+  // copy, a wrapper of a tree), without looking for it first.
+  void AppendUnique(CKelListable* element);
+  // The position of `element`, or kNotFound.
+  size_t PositionOf(const CKelListable* element) const;
+  // The index of a long list, built on first use; null when there is no
+  // memory for it (PositionOf then scans).
+  const Index* LongIndex() const;
+  void DropIndex();
+
+  std::vector<CKelListable*> m_Items;
+  mutable std::atomic<Index*> m_Index{nullptr};  // long lists only; see LongIndex
 };
 
 #endif  // HOST_CKELDOUBLELIST_H_

@@ -112,7 +112,7 @@ CKelDoubleList* CKelTreeList::GetMultiple(const Key& key) const {
   CKelDoubleList* list = new CKelDoubleList();
   for (auto it = range.first; it != range.second; ++it) {
     try {
-      list->KDLAddToListEnd(it->second);
+      list->AppendUnique(it->second);  // each wrapper is held once by the tree
     } catch (...) {
       list->KDLSetHead(nullptr);  // the wrappers are the tree's
       delete list;
@@ -150,7 +150,7 @@ CKelDoubleList* CKelTreeList::KTLIterator() const {
     }
     for (const auto& entry : m_Entries) {
       try {
-        m_Iter->KDLAddToListEnd(entry.second);
+        m_Iter->AppendUnique(entry.second);
       } catch (...) {
         m_Iter->KDLSetHead(nullptr);
         throw;

@@ -1,57 +1,67 @@
 #include "host/CKelVarBind.h"
 
+#include <cstring>
+#include <mutex>
 #include <new>
+#include <string>
+#include <unordered_set>
 
-CKelVarBind::CKelVarBind(const char* name, CKelAtom* value) : m_Name(new CKelAtom(name)), m_Value(value) {}
+namespace {
 
-CKelVarBind::CKelVarBind(const char* name, const CKelAtom* value) : m_Name(new CKelAtom(name)), m_Value(nullptr) {
-  if (value != nullptr) {
-    try {
-      m_Value = new CKelAtom(*value);
-    } catch (...) {
-      delete m_Name;
-      throw;
-    }
+// Up to kNames distinct names of up to kNameLength characters are kept for
+// the life of the process; others (a next hop used as a name, say) are
+// copied by each var bind, so the pool stays small whatever the devices send.
+constexpr size_t kNames = 1024;
+constexpr size_t kNameLength = 64;
+
+// The pool's copy of `name`, or null when the name is not pooled.
+// Thread-safe.
+const char* Interned(const char* name) {
+  if (name == nullptr || strlen(name) > kNameLength) return nullptr;
+  static std::mutex mutex;
+  // Never freed: atoms borrow its texts until the process ends. A node-based
+  // set, so that a text never moves.
+  static auto* names = new std::unordered_set<std::string>();
+  std::lock_guard<std::mutex> lock(mutex);
+  auto found = names->find(name);
+  if (found != names->end()) return found->c_str();
+  if (names->size() >= kNames) return nullptr;
+  try {
+    return names->emplace(name).first->c_str();
+  } catch (const std::bad_alloc&) {
+    return nullptr;  // the var bind copies the name instead
   }
 }
 
-CKelVarBind::CKelVarBind(const char* name, std::nullptr_t) : m_Name(new CKelAtom(name)), m_Value(nullptr) {}
+}  // namespace
 
-CKelVarBind::CKelVarBind(const char* name, char* text) : m_Name(new CKelAtom(name)), m_Value(nullptr) {
-  if (text != nullptr) m_Value = new (std::nothrow) CKelAtom(text);
-  if (text != nullptr && m_Value == nullptr) {
-    delete m_Name;
-    throw std::bad_alloc();
-  }
+CKelAtom CKelVarBind::NameAtom(const char* name) {
+  const char* interned = Interned(name);
+  if (interned != nullptr) return CKelAtom(interned, CKelAtom::BorrowedText{});
+  return CKelAtom(name);
 }
 
-CKelVarBind::CKelVarBind(const char* name, const char* text) : m_Name(new CKelAtom(name)), m_Value(nullptr) {
-  if (text != nullptr) {
-    try {
-      m_Value = new CKelAtom(text);
-    } catch (...) {
-      delete m_Name;
-      throw;
-    }
-  }
+CKelVarBind::CKelVarBind(const char* name, CKelAtom* value) : m_Name(NameAtom(name)), m_Value(value) {}
+
+CKelVarBind::CKelVarBind(const char* name, const CKelAtom* value) : m_Name(NameAtom(name)), m_Value(nullptr) {
+  if (value != nullptr) m_Value = new CKelAtom(*value);
 }
 
-CKelVarBind::CKelVarBind(const CKelVarBind& other)
-    : CKelListable(other), m_Name(new CKelAtom(*other.m_Name)), m_Value(nullptr) {
-  if (other.m_Value != nullptr) {
-    try {
-      m_Value = new CKelAtom(*other.m_Value);
-    } catch (...) {
-      delete m_Name;
-      throw;
-    }
-  }
+CKelVarBind::CKelVarBind(const char* name, std::nullptr_t) : m_Name(NameAtom(name)), m_Value(nullptr) {}
+
+CKelVarBind::CKelVarBind(const char* name, char* text) : m_Name(NameAtom(name)), m_Value(nullptr) {
+  if (text != nullptr) m_Value = new CKelAtom(text);
 }
 
-CKelVarBind::~CKelVarBind() {
-  delete m_Value;
-  delete m_Name;
+CKelVarBind::CKelVarBind(const char* name, const char* text) : m_Name(NameAtom(name)), m_Value(nullptr) {
+  if (text != nullptr) m_Value = new CKelAtom(text);
 }
+
+CKelVarBind::CKelVarBind(const CKelVarBind& other) : CKelListable(other), m_Name(other.m_Name), m_Value(nullptr) {
+  if (other.m_Value != nullptr) m_Value = new CKelAtom(*other.m_Value);
+}
+
+CKelVarBind::~CKelVarBind() { delete m_Value; }
 
 int CKelVarBind::KVBSetValue(CKelAtom* value) {
   if (value == m_Value) return KEL_OK;  // setting the held atom again keeps it

@@ -24,9 +24,9 @@ class CKelVarBind : public CKelListable {
   ~CKelVarBind() override;
 
   // The name atom, owned by the var bind; never null.
-  CKelAtom* KVBName() const { return m_Name; }
+  CKelAtom* KVBName() const { return &m_Name; }
   // The name text, owned by the var bind; never null.
-  const char* KVBNameText() const { return m_Name->KAString(); }
+  const char* KVBNameText() const { return m_Name.KAString(); }
   // The value atom, owned by the var bind; null when there is no value.
   CKelAtom* KVBValue() const { return m_Value; }
 
@@ -42,7 +42,11 @@ class CKelVarBind : public CKelListable {
   EKelListableKind KLKind() const override { return E_KLKVarBind; }
 
  private:
-  CKelAtom* m_Name;
+  // The atom of `name`: short names, which are few and repeated millions of
+  // times, are kept once for the process and borrowed.
+  static CKelAtom NameAtom(const char* name);
+
+  mutable CKelAtom m_Name;  // handed out by KVBName
   CKelAtom* m_Value;
 };
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "host/CDiscoProcessedData.h"
 #include "host/CKelASN1Address.h"
 #include "host/CKelPointer.h"
 #include "host/CKelRecord.h"
@@ -49,6 +50,59 @@ TEST(CKelDoubleListTest, GetNextComparesOnlySoDeletedElementsAreSafeAndLongWalks
   for (CKelListable* e = list.KDLHead(); e != nullptr && static_cast<CKelAtom*>(e)->KAInt() == walked; ++walked) delete e, e = list.KDLGetNext(e);
   EXPECT_EQ(walked, 200000);
   EXPECT_EQ(list.KDLSetHead(nullptr), 1);  // forgets without deleting (ASan: double free otherwise)
+}
+
+// Short lists are scanned, long ones indexed: both answer every question alike, also amid nested walks and after a removal.
+TEST(CKelDoubleListTest, ShortAndLongListsFindStepAndRemoveAlike) {
+  for (int length : {5, 100}) {
+    CKelDoubleList list, other;
+    std::vector<CKelListable*> e;
+    for (int i = 0; i < length; ++i) e.push_back(new CKelAtom(i)), list.KDLAddToListEnd(e.back()), other.KDLAddToListEnd(new CKelAtom(i));
+    CKelAtom stranger(0);
+    int steps = 0;  // an inner walk of another list at every step of the outer one
+    for (CKelListable* x = list.KDLHead(); x != nullptr; x = list.KDLGetNext(x), ++steps)
+      for (CKelListable* y = other.KDLHead(); y != nullptr; y = other.KDLGetNext(y)) {}
+    struct Row { const char* what; bool got; } rows[] = {
+        {"walked", steps == length}, {"next of the third", list.KDLGetNext(e[2]) == e[3]},
+        {"next of the last", list.KDLGetNext(e.back()) == nullptr}, {"next of a stranger", list.KDLGetNext(&stranger) == nullptr},
+        {"holds the fourth", list.KDLContains(e[3])}, {"not a stranger", !list.KDLContains(&stranger)},
+        {"third added again", list.KDLAddToListEnd(e[2]) == KEL_ERR_DUPLICATE}, {"third removed", list.KDLRemove(e[2]) == 1},
+        {"removed twice", list.KDLRemove(e[2]) == KEL_ERR_NOT_FOUND}, {"second now before the fourth", list.KDLGetNext(e[1]) == e[3]},
+        {"removed is no more held", !list.KDLContains(e[2])}, {"removed comes back at the end", list.KDLAddToListEnd(e[2]) == 1 && list.KDLTail() == e[2]},
+        {"fourth held after", list.KDLContains(e[3]) && list.KDLLength() == length},
+    };
+    for (const Row& row : rows) EXPECT_TRUE(row.got) << row.what << ", length " << length;
+  }
+}
+
+// Short names are kept once and shared: renaming one var bind, or deleting it, leaves the others as they were.
+TEST(CKelVarBindTest, NamesStayEachVarBindsOwn) {
+  std::string longName(100, 'n');
+  for (const std::string& name : {std::string("m_RemoteNbrIpAddr"), longName}) {
+    auto a = std::make_unique<CKelVarBind>(name.c_str(), "v");
+    std::unique_ptr<CKelVarBind> b(static_cast<CKelVarBind*>(a->KLClone())), c(new CKelVarBind(name.c_str(), nullptr));
+    EXPECT_EQ(a->KVBName()->KASet(strdup("renamed")), 1);
+    a.reset();
+    EXPECT_EQ(std::string(b->KVBNameText()) + "," + c->KVBNameText(), name + "," + name);
+  }
+}
+
+TEST(CDiscoProcessedDataTest, EachListIsTakenOnceAndRemotesJoinTheirLocalInOrder) {
+  CDiscoProcessedData proc;
+  auto *early = new CKelDoubleList(), *local = new CKelDoubleList();
+  std::vector<CKelDoubleList*> remotes;
+  EXPECT_EQ(proc.DPDAddRemoteNbr(local, early), 1);  // before its local neighbour
+  for (int i = 0; i < 3000; ++i) remotes.push_back(new CKelDoubleList()), proc.DPDAddRemoteNbr(local, remotes.back());
+  struct Row { const char* what; int got, want; } rows[] = {
+      {"local", proc.DPDAddLocalNbr(local), 1}, {"local again", proc.DPDAddLocalNbr(local), KEL_ERR_DUPLICATE},
+      {"remote again", proc.DPDAddRemoteNbr(local, remotes[1234]), KEL_ERR_DUPLICATE},
+      {"local as remote", proc.DPDAddRemoteNbr(local, local), KEL_ERR_DUPLICATE},
+      {"remote as local", proc.DPDAddLocalNbr(early), KEL_ERR_DUPLICATE}, {"null", proc.DPDAddLocalNbr(nullptr), KEL_ERR_NULL_ARG},
+  };
+  for (const Row& row : rows) EXPECT_EQ(row.got, row.want) << row.what;
+  remotes.insert(remotes.begin(), early);
+  ASSERT_EQ(proc.DPDLocalNbrs().size(), 1u);
+  EXPECT_EQ(proc.DPDLocalNbrs()[0].remotes, remotes);  // ASan: each deleted once by the store
 }
 
 // The wrapped values of a list; `take`: as every caller takes a KTLGetMultiple list (borrowed wrappers).
