@@ -1,9 +1,11 @@
 #include "engine/JsonReport.h"
 
 #include <cmath>
+#include <cstring>
 #include <nlohmann/json.hpp>
 
 #include "engine/JsonStream.h"
+#include "engine/Relationships.h"
 #include "host/CKelVarBind.h"
 
 namespace {
@@ -62,10 +64,77 @@ Json FieldsOf(const CKelDoubleList* fields) {
   return object;
 }
 
-template <typename T>
-Json Optional(const std::optional<T>& value) {
-  if (!value) return nullptr;
-  return *value;
+// Whether two var binds of `fields` share a name: a JSON object keeps one
+// member per name (the first place, the last value), which only a whole
+// value built in memory gives.
+bool RepeatsAName(const CKelDoubleList* fields) {
+  for (CKelListable* e = fields->KDLHead(); e != nullptr; e = fields->KDLGetNext(e)) {
+    if (e->KLKind() != E_KLKVarBind) continue;
+    const char* name = static_cast<const CKelVarBind*>(e)->KVBNameText();
+    for (CKelListable* f = fields->KDLHead(); f != e; f = fields->KDLGetNext(f)) {
+      if (f->KLKind() == E_KLKVarBind && strcmp(static_cast<const CKelVarBind*>(f)->KVBNameText(), name) == 0) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+void StreamFields(const CKelDoubleList* fields, CJsonStream* s);
+
+// The same as ValueOf, written as it goes.
+void StreamValue(const CKelAtom* atom, CJsonStream* s) {
+  if (atom == nullptr) return s->Null();
+  switch (atom->KAType()) {
+    case E_KDTInteger:
+      return s->Int(atom->KAInt64());
+    case E_KDTString:
+      return s->Text(atom->KAString());
+    case E_KDTList:
+      break;
+  }
+  s->Open('[');
+  const CKelDoubleList* list = atom->KAList();
+  for (CKelListable* e = list->KDLHead(); e != nullptr; e = list->KDLGetNext(e)) {
+    switch (e->KLKind()) {
+      case E_KLKAtom:
+        StreamValue(static_cast<const CKelAtom*>(e), s);
+        break;
+      case E_KLKVarBind: {
+        const auto* field = static_cast<const CKelVarBind*>(e);
+        s->Open('{');
+        s->Key(field->KVBNameText());
+        StreamValue(field->KVBValue(), s);
+        s->Close();
+        break;
+      }
+      case E_KLKRecord:
+        StreamFields(&static_cast<const CKelRecord*>(e)->KRFields(), s);
+        break;
+      default:
+        s->Null();
+        break;
+    }
+  }
+  s->Close();
+}
+
+// The same as FieldsOf, written as it goes.
+void StreamFields(const CKelDoubleList* fields, CJsonStream* s) {
+  if (fields != nullptr && RepeatsAName(fields)) return s->Value(FieldsOf(fields));
+  s->Open('{');
+  for (CKelListable* e = fields != nullptr ? fields->KDLHead() : nullptr; e != nullptr; e = fields->KDLGetNext(e)) {
+    if (e->KLKind() != E_KLKVarBind) continue;
+    const auto* field = static_cast<const CKelVarBind*>(e);
+    s->Key(field->KVBNameText());
+    StreamValue(field->KVBValue(), s);
+  }
+  s->Close();
+}
+
+void StreamOptional(const std::optional<std::string>& value, CJsonStream* s) {
+  if (value) return s->Text(*value);
+  s->Null();
 }
 
 // Seconds to the millisecond: a figure for people, not a clock reading.
@@ -95,12 +164,12 @@ void WriteNe(const CRunNe& ne, CJsonStream* stream) {
   s.Key("localNeighbours").Open('[');
   if (ne.proc != nullptr) {
     for (const CDiscoProcessedData::LocalNbr& local : ne.proc->DPDLocalNbrs()) {
-      Json remotes = Json::array();
-      for (const CKelDoubleList* remote : local.remotes) remotes.push_back(FieldsOf(remote));
-      Json entry = Json::object();
-      entry["fields"] = FieldsOf(local.fields);
-      entry["remoteNeighbours"] = std::move(remotes);
-      s.Value(entry);
+      s.Open('{');
+      StreamFields(local.fields, &s.Key("fields"));
+      s.Key("remoteNeighbours").Open('[');
+      for (const CKelDoubleList* remote : local.remotes) StreamFields(remote, &s);
+      s.Close();
+      s.Close();
     }
   }
   s.Close();
@@ -115,19 +184,21 @@ void WriteNe(const CRunNe& ne, CJsonStream* stream) {
   s.Close();
 }
 
-Json LinkOf(const CRunLink& link) {
-  Json out = Json::object();
-  out["ne"] = Optional(link.neAddress);
-  out["ifIndex"] = Optional(link.ifIndex);
-  out["local"] = Optional(link.localAddress);
-  Json locals = Json::array();
-  for (const std::optional<std::string>& address : link.localAddresses) {
-    locals.push_back(Optional(address));
+void StreamLink(const std::vector<CRunNe>& nes, const CRunLink& link, CJsonStream* s) {
+  s->Open('{');
+  StreamOptional(link.neAddress, &s->Key("ne"));
+  if (link.ifIndex) {
+    s->Key("ifIndex").Int(*link.ifIndex);
+  } else {
+    s->Key("ifIndex").Null();
   }
-  out["locals"] = std::move(locals);
-  out["remote"] = Optional(link.remoteAddress);
-  out["remoteNe"] = Optional(link.remoteNeAddress);
-  return out;
+  StreamOptional(link.localAddress, &s->Key("local"));
+  s->Key("locals").Open('[');
+  for (const std::optional<std::string>& address : DELocalAddresses(nes, link)) StreamOptional(address, s);
+  s->Close();
+  StreamOptional(link.remoteAddress, &s->Key("remote"));
+  StreamOptional(link.remoteNeAddress, &s->Key("remoteNe"));
+  s->Close();
 }
 
 }  // namespace
@@ -144,7 +215,7 @@ void DEWriteJsonReport(const CRunReport& report, std::ostream& out) {
   for (const CRunNe& ne : report.nes) WriteNe(ne, &s);
   s.Close();
   s.Key("links").Open('[');
-  for (const CRunLink& link : report.links) s.Value(LinkOf(link));
+  for (const CRunLink& link : report.links) StreamLink(report.nes, link, &s);
   s.Close();
   s.Close();
 }

@@ -8,17 +8,40 @@ std::string Dump(const Json& value) { return value.dump(2, ' ', false, Json::err
 
 }  // namespace
 
-CJsonStream& CJsonStream::Key(const std::string& key) {
-  m_Key = key;
+CJsonStream& CJsonStream::Key(std::string_view key) {
+  m_Key.assign(key.data(), key.size());
   return *this;
+}
+
+void CJsonStream::Indent(size_t depth) {
+  if (m_Spaces.size() < 2 * depth) m_Spaces.resize(2 * depth, ' ');
+  m_Out.write(m_Spaces.data(), static_cast<std::streamsize>(2 * depth));
+}
+
+void CJsonStream::WriteString(std::string_view text) {
+  // Printable ASCII other than '"' and '\\' stands as it is; anything else
+  // takes nlohmann's escaping, so that the bytes are the same either way.
+  for (char c : text) {
+    if (c < 0x20 || c > 0x7e || c == '"' || c == '\\') {
+      m_Out << Dump(Json(std::string(text)));
+      return;
+    }
+  }
+  m_Out.put('"');
+  m_Out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  m_Out.put('"');
 }
 
 void CJsonStream::Next() {
   if (m_Levels.empty()) return;
   Level& level = m_Levels.back();
-  m_Out << (level.empty ? "\n" : ",\n") << std::string(2 * m_Levels.size(), ' ');
+  m_Out << (level.empty ? "\n" : ",\n");
+  Indent(m_Levels.size());
   level.empty = false;
-  if (level.close == '}') m_Out << Dump(Json(m_Key)) << ": ";
+  if (level.close == '}') {
+    WriteString(m_Key);
+    m_Out << ": ";
+  }
 }
 
 void CJsonStream::Open(char bracket) {
@@ -30,7 +53,10 @@ void CJsonStream::Open(char bracket) {
 void CJsonStream::Close() {
   const Level level = m_Levels.back();
   m_Levels.pop_back();
-  if (!level.empty) m_Out << '\n' << std::string(2 * m_Levels.size(), ' ');
+  if (!level.empty) {
+    m_Out << '\n';
+    Indent(m_Levels.size());
+  }
   m_Out << level.close;
   if (m_Levels.empty()) m_Out << '\n';
 }
@@ -47,5 +73,23 @@ void CJsonStream::Value(const Json& value) {
     m_Out << indent;
   }
   m_Out.write(text.data() + from, static_cast<std::streamsize>(text.size() - from));
+  if (m_Levels.empty()) m_Out << '\n';
+}
+
+void CJsonStream::Text(std::string_view text) {
+  Next();
+  WriteString(text);
+  if (m_Levels.empty()) m_Out << '\n';
+}
+
+void CJsonStream::Int(long long value) {
+  Next();
+  m_Out << value;
+  if (m_Levels.empty()) m_Out << '\n';
+}
+
+void CJsonStream::Null() {
+  Next();
+  m_Out << "null";
   if (m_Levels.empty()) m_Out << '\n';
 }
