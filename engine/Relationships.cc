@@ -3,8 +3,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 
-#include <map>
-#include <tuple>
+#include <cstring>
 #include <unordered_map>
 
 #include "engine/NeInput.h"
@@ -72,8 +71,9 @@ std::vector<CRunLink> DEBuildLinks(const std::vector<CRunNe>& nes, const CAddres
     if (ne.proc == nullptr) continue;
     std::optional<std::string> neAddress = DEText(DEFieldValue(ne.record, kUniqueAddress));
     // (interface, remote address bytes) -> link. The interface is its
-    // "ipv6IfIndex", or for a local neighbour without one, that neighbour.
-    std::map<std::tuple<bool, long long, std::string>, size_t> linkOf;
+    // "ipv6IfIndex", or for a local neighbour without one, that neighbour;
+    // the key is a marker of which, the 8 bytes of the number, the address.
+    std::unordered_map<std::string, size_t> linkOf;
     const auto& locals = ne.proc->DPDLocalNbrs();
     for (size_t l = 0; l < locals.size(); ++l) {
       const CDiscoProcessedData::LocalNbr& local = locals[l];
@@ -85,17 +85,15 @@ std::vector<CRunLink> DEBuildLinks(const std::vector<CRunNe>& nes, const CAddres
         std::optional<std::string> key =
             remoteAddress ? DEAddressKey(*remoteAddress) : std::nullopt;
         if (key) {
-          auto interface = ifIndex ? std::make_tuple(true, *ifIndex, *key)
-                                   : std::make_tuple(false, static_cast<long long>(l), *key);
-          auto [it, added] = linkOf.emplace(interface, links.size());
+          const long long number = ifIndex ? *ifIndex : static_cast<long long>(l);
+          std::string interface(1 + sizeof number, ifIndex ? 'i' : 'l');
+          memcpy(&interface[1], &number, sizeof number);
+          auto [it, added] = linkOf.emplace(interface + *key, links.size());
           if (!added) {
             // The same adjacency seen from another address of the interface
             // (or twice from this one).
             CRunLink& link = links[it->second];
-            if (link.locals.back() != l) {
-              link.locals.push_back(l);
-              link.localAddresses.push_back(localAddress);
-            }
+            if (link.locals.back() != l) link.locals.push_back(l);
             continue;
           }
         }
@@ -107,7 +105,6 @@ std::vector<CRunLink> DEBuildLinks(const std::vector<CRunNe>& nes, const CAddres
         link.neAddress = neAddress;
         link.ifIndex = ifIndex;
         link.localAddress = localAddress;
-        link.localAddresses = {localAddress};
         link.remoteAddress = std::move(remoteAddress);
         if (link.remoteAddress) {
           std::optional<CAddressIndex::Owner> owner = owners.Find(*link.remoteAddress);
@@ -122,4 +119,11 @@ std::vector<CRunLink> DEBuildLinks(const std::vector<CRunNe>& nes, const CAddres
     }
   }
   return links;
+}
+
+std::vector<std::optional<std::string>> DELocalAddresses(const std::vector<CRunNe>& nes, const CRunLink& link) {
+  std::vector<std::optional<std::string>> addresses;
+  const auto& locals = nes[link.ne].proc->DPDLocalNbrs();
+  for (size_t l : link.locals) addresses.push_back(DEText(DEFieldValue(locals[l].fields, kLocalAddress)));
+  return addresses;
 }

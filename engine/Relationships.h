@@ -40,4 +40,9 @@ CAddressIndex DEIndexOwners(const std::vector<CRunNe>& nes, const DENameResolver
 // O(total neighbours) with the index.
 std::vector<CRunLink> DEBuildLinks(const std::vector<CRunNe>& nes, const CAddressIndex& owners);
 
+// The "ipv6AddrAddress" of each local neighbour `link` stands for (its
+// `locals`), read from the NE's processed data, which must still be held;
+// empty optionals where a neighbour has none.
+std::vector<std::optional<std::string>> DELocalAddresses(const std::vector<CRunNe>& nes, const CRunLink& link);
+
 #endif  // ENGINE_RELATIONSHIPS_H_

@@ -60,7 +60,6 @@ struct CRunLink {
   std::optional<std::string> neAddress;     // "m_UniqueAddress" of the NE
   std::optional<long long> ifIndex;         // "ipv6IfIndex" of the local neighbour
   std::optional<std::string> localAddress;  // "ipv6AddrAddress" of the local neighbour
-  std::vector<std::optional<std::string>> localAddresses;  // the same for each of `locals`
   std::optional<std::string> remoteAddress; // "m_RemoteNbrIpAddr" of the remote one
   std::optional<size_t> remoteNe;           // the NE of the run owning that address
   std::optional<size_t> remoteLocal;        // its local neighbour holding it, if one does

@@ -12,7 +12,8 @@ Texts Links(const CRunReport& report) {  // each as "NE ifINDEX LOCALS -> REMOTE
   Texts out;
   for (const CRunLink& l : report.links) {
     std::string s = text(l.neAddress) + " if" + (l.ifIndex ? std::to_string(*l.ifIndex) : "-");
-    for (size_t i = 0; i < l.localAddresses.size(); ++i) s += (i ? "," : " ") + text(l.localAddresses[i]);
+    const auto locals = DELocalAddresses(report.nes, l);
+    for (size_t i = 0; i < locals.size(); ++i) s += (i ? "," : " ") + text(locals[i]);
     out.push_back(s + " -> " + text(l.remoteAddress) + " @ " + text(l.remoteNeAddress));
   }
   return out;
