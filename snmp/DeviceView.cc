@@ -67,6 +67,18 @@ void CDeviceView::CountPdus(long n) {
   m_Counter->AddPdus(n);
 }
 
+PduChannel* CDeviceView::Channel() {
+  if (m_Channel != nullptr) return m_Channel.get();
+  std::string why;
+  m_Channel = m_Open(&why);
+  if (m_Channel == nullptr) Fail("cannot open an SNMP session to " + m_Target + ": " + why);
+  return m_Channel.get();
+}
+
+void CDeviceView::Release() {
+  if (m_Channel != nullptr && !m_Channel->Keep()) m_Channel.reset();
+}
+
 void CDeviceView::Fail(const std::string& text) {
   CKelError(kErrSession, __FILE__, __LINE__, text.c_str());
   if (m_Failure.empty()) m_Failure = text;
@@ -76,17 +88,14 @@ CDeviceView::Answer CDeviceView::GetOnce(const Oid& oid, const char* what) {
   auto cached = m_Gets.find(oid);
   if (cached != m_Gets.end()) return cached->second;
   Answer answer;
-  std::string why;
-  std::unique_ptr<PduChannel> channel = m_Open(&why);
-  if (channel == nullptr) {
-    Fail("cannot open an SNMP session to " + m_Target + ": " + why);
-    return answer;  // not kept: nothing was asked
-  }
+  PduChannel* channel = Channel();
+  if (channel == nullptr) return answer;  // not kept: nothing was asked
   CountPdus(1);
   VarBind bind;
   EPduOutcome outcome = EPduOutcome::kNoAnswer;
   std::string detail;
-  if (GetExact(channel.get(), oid, &bind, &outcome, &detail)) answer.bind = std::move(bind);
+  if (GetExact(channel, oid, &bind, &outcome, &detail)) answer.bind = std::move(bind);
+  Release();
   answer.answered = outcome == EPduOutcome::kAnswer;
   if (outcome == EPduOutcome::kFailed) {
     Fail(std::string("GET of ") + what + " at " + m_Target + " failed: " + detail);
@@ -132,16 +141,12 @@ const TableRows* CDeviceView::Fetch(ETable table) {
   auto cached = m_Fetched.find(table);
   if (cached != m_Fetched.end()) return cached->second ? &*cached->second : nullptr;
   const TableDef& def = Table(table);
-  std::string why;
-  std::unique_ptr<PduChannel> channel = m_Open(&why);
-  if (channel == nullptr) {
-    Fail("cannot open an SNMP session to " + m_Target + ": " + why);
-    return nullptr;  // not kept: nothing was asked
-  }
+  PduChannel* channel = Channel();
+  if (channel == nullptr) return nullptr;  // not kept: nothing was asked
   std::vector<Oid> columns;
   for (uint32_t number : def.columns) columns.push_back(Concat(def.entry, Oid{number}));
-  TableWalkResult walk = WalkColumns(channel.get(), columns, m_Walk);
-  channel.reset();  // the session goes before the conversion
+  TableWalkResult walk = WalkColumns(channel, columns, m_Walk);
+  Release();
   CountPdus(walk.requests);
   if (!walk.error.empty()) {
     const std::string message =
@@ -232,14 +237,10 @@ const TableRows* CDeviceView::Corrected(ETable table) {
 }
 
 CKelDoubleList* CDeviceView::WalkAlone(const MibObject& column) {
-  std::string why;
-  std::unique_ptr<PduChannel> channel = m_Open(&why);
-  if (channel == nullptr) {
-    Fail("cannot open an SNMP session to " + m_Target + ": " + why);
-    return nullptr;
-  }
-  WalkResult walk = WalkColumn(channel.get(), column.oid, m_Walk);
-  channel.reset();
+  PduChannel* channel = Channel();
+  if (channel == nullptr) return nullptr;
+  WalkResult walk = WalkColumn(channel, column.oid, m_Walk);
+  Release();
   CountPdus(walk.requests);
   if (!walk.error.empty()) {
     const std::string message =

@@ -15,7 +15,10 @@
 // - in an ipv6IfTable served in part, administrative and operational
 //   status swapped against the IF-MIB are put right (UnswapInterfaceStatus);
 // - a GET is asked once; its answer is kept.
-// Every request opens its own channel. Error reports (a walk that stopped,
+// The first request opens a channel (for SNMPv3 a session whose engine is
+// discovered then) and later requests reuse it, so that a device sees one
+// session per NE; a channel that is not to be kept (PduChannel::Keep) is
+// opened again by the next request. Error reports (a walk that stopped,
 // a request that could not be made) are made on the calling thread.
 // Not thread-safe: one view belongs to one NE's job on one thread.
 #ifndef SNMP_DEVICEVIEW_H_
@@ -80,6 +83,11 @@ class CDeviceView {
   const TableRows* Corrected(ETable table);
   // A column outside the fetched tables (an index column), walked alone.
   CKelDoubleList* WalkAlone(const MibObject& column);
+  // The channel of this view, opened if need be; null, with the failure
+  // reported, when none can be opened (the next request tries again).
+  PduChannel* Channel();
+  // Gives back the channel a request used: kept when it can be.
+  void Release();
   void Fail(const std::string& text);
   void CountPdus(long n);
 
@@ -87,6 +95,7 @@ class CDeviceView {
   const Opener m_Open;
   const WalkOptions m_Walk;
   RequestCounter* const m_Counter;
+  std::unique_ptr<PduChannel> m_Channel;
 
   std::map<Oid, Answer> m_Gets;
   std::map<ETable, std::optional<TableRows>> m_Fetched;  // nullopt: no answer

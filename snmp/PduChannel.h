@@ -40,11 +40,17 @@ class PduChannel {
   // Non-repeaters 0; every OID of `oids` (never empty) is repeated, so the
   // reply holds up to maxRepetitions rounds of one binding per OID.
   virtual PduReply GetBulk(const std::vector<Oid>& oids, int maxRepetitions) = 0;
+  // Whether the channel may serve the next request too; when not, the next
+  // request opens a channel of its own.
+  virtual bool Keep() const { return true; }
 };
 
-// A device that answers nothing.
+// A device that answers nothing. Not kept: a device that did not answer
+// the opening of a channel (SNMPv3 engine discovery) is asked again by the
+// next request, as a silent SNMPv1/v2c device is.
 class CSilentChannel : public PduChannel {
  public:
+  bool Keep() const override { return false; }
   PduReply Get(const Oid&) override { return PduReply(); }
   PduReply GetNext(const std::vector<Oid>&) override { return PduReply(); }
   PduReply GetBulk(const std::vector<Oid>&, int) override { return PduReply(); }
