@@ -212,15 +212,91 @@ std::unique_ptr<CNetSnmpChannel> CNetSnmpChannel::Open(const NetSnmpSessionSetti
     }
   }
 
-  std::lock_guard<std::mutex> lock(NetSnmpLock());
-  void* handle = snmp_sess_open(&session);
-  if (handle == nullptr) {
-    *silent = IsSilence(session.s_snmp_errno);
-    *error = ErrorText(session.s_snmp_errno);
+  const bool v3 = settings.version == ESnmpVersion::kV3;
+  // The engine is discovered below, by a request like any other, rather
+  // than by the library while it opens the session under the lock.
+  if (v3) session.flags |= SNMP_FLAGS_DONT_PROBE;
+  void* handle = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(NetSnmpLock());
+    handle = snmp_sess_open(&session);
+    if (handle == nullptr) {
+      *silent = IsSilence(session.s_snmp_errno);
+      *error = ErrorText(session.s_snmp_errno);
+      return nullptr;
+    }
+  }
+  std::unique_ptr<CNetSnmpChannel> channel(new CNetSnmpChannel(handle, v3));
+  if (v3 && !channel->DiscoverEngine(silent, error)) return nullptr;
+  return channel;
+}
+
+namespace {
+
+// The request of RFC 3414 section 4 that asks an SNMPv3 engine for its ID:
+// a GET without bindings from the empty user, which the library must know
+// (as its own engine discovery makes it). Under NetSnmpLock().
+netsnmp_pdu* EngineProbe() {
+  if (usm_get_user(nullptr, 0, "") == nullptr) {
+    struct usmUser* empty = usm_create_user();
+    if (empty == nullptr) return nullptr;
+    empty->name = strdup("");
+    empty->secName = strdup("");
+    if (empty->name == nullptr || empty->secName == nullptr) {
+      usm_free_user(empty);
+      return nullptr;
+    }
+    usm_add_user(empty);
+  }
+  netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GET);
+  if (pdu == nullptr) return nullptr;
+  pdu->version = SNMP_VERSION_3;
+  pdu->securityName = strdup("");
+  pdu->securityNameLen = 0;
+  pdu->securityLevel = SNMP_SEC_LEVEL_NOAUTH;
+  pdu->securityModel = SNMP_SEC_MODEL_USM;
+  if (pdu->securityName == nullptr) {
+    snmp_free_pdu(pdu);
     return nullptr;
   }
-  return std::unique_ptr<CNetSnmpChannel>(
-      new CNetSnmpChannel(handle, settings.version == ESnmpVersion::kV3));
+  return pdu;
+}
+
+}  // namespace
+
+bool CNetSnmpChannel::DiscoverEngine(bool* silent, std::string* error) {
+  netsnmp_pdu* probe = nullptr;
+  {
+    std::lock_guard<std::mutex> guard(NetSnmpLock());
+    probe = EngineProbe();
+  }
+  if (probe == nullptr) {
+    *error = ErrorText(SNMPERR_MALLOC);
+    return false;
+  }
+  // The answer is a report, which the library reads the engine's ID, boots
+  // and time from into the session as it arrives.
+  void* reply = nullptr;
+  const int status = SendAndWait(probe, &reply);
+  snmp_free_pdu(static_cast<netsnmp_pdu*>(reply));
+  std::lock_guard<std::mutex> guard(NetSnmpLock());
+  netsnmp_session* session = snmp_sess_session(m_Session);
+  if (session->securityEngineIDLen == 0) {
+    // A probe that could not be sent (no route, say) is silence too.
+    const int why = status == STAT_TIMEOUT ? SNMPERR_TIMEOUT
+                    : IsSilence(session->s_snmp_errno) ? session->s_snmp_errno
+                                                       : SNMPERR_UNKNOWN_ENG_ID;
+    *silent = IsSilence(why);
+    *error = ErrorText(why);
+    return false;
+  }
+  // The user's keys, localised to that engine, as the library's discovery
+  // leaves them.
+  if (create_user_from_session(session) != SNMPERR_SUCCESS) {
+    *error = ErrorText(SNMPERR_UNKNOWN_USER_NAME);
+    return false;
+  }
+  return true;
 }
 
 CNetSnmpChannel::~CNetSnmpChannel() {

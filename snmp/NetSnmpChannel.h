@@ -45,7 +45,8 @@ std::string NetSnmpPeerName(const std::string& target, int port);
 class CNetSnmpChannel : public PduChannel {
  public:
   // Opens a session to `peer`, holding NetSnmpLock() while the library
-  // opens it (for SNMPv3 that includes engine discovery). Returns null when
+  // opens it; an SNMPv3 session then discovers the device's engine with a
+  // request of its own, waited for without the lock. Returns null when
   // the session cannot be opened: `silent` tells whether that was a device
   // that did not answer (SNMPv3 engine discovery), `error` says why.
   // An SNMPv3 channel's requests take the lock around each library call
@@ -66,6 +67,10 @@ class CNetSnmpChannel : public PduChannel {
  private:
   CNetSnmpChannel(void* session, bool shared) : m_Session(session), m_Shared(shared) {}
   PduReply Exchange(int command, const std::vector<Oid>& oids, int maxRepetitions);
+  // Asks the device for its SNMPv3 engine ID and sets up the user's keys
+  // for it. False, with `silent` and `error` as Open gives them, when the
+  // device gave no engine ID.
+  bool DiscoverEngine(bool* silent, std::string* error);
   // Sends `request` (taken over) and waits for its reply; the lock only
   // around library calls. Returns the library's status (STAT_*); `*reply`
   // is the reply PDU (the caller frees it) or null.
