@@ -6,16 +6,19 @@
 //
 // A device that does not answer costs at most timeoutMs x (retries + 1) per
 // request: the GET, or the first request of a walk (a walk whose device
-// falls silent half-way costs that once more). SNMPv3 requests are
-// serialised on NetSnmpLock() as the library's USM state is shared, so a
-// silent SNMPv3 device also holds up the other threads' SNMPv3 requests.
+// falls silent half-way costs that once more). The library's shared state
+// (SNMPv3 users, keys and engines) is touched under NetSnmpLock() only
+// while a request is built, sent or read, never while its reply is awaited,
+// so a silent device holds up no other thread.
 //
 // net-snmp keeps one set of SNMPv3 keys per user name and engine for the
 // whole process: two requesters with the same user name and different pass
 // phrases both use the keys of the first that reached a device.
 //
-// Thread-safe: any number of threads may request at once; each request
-// opens its own session. Create the requester before starting them.
+// Thread-safe: any number of threads may request at once. Between
+// DSRNeBegin and DSRNeEnd a thread keeps one session per device (for
+// SNMPv3, one engine discovery); outside them each request opens its own.
+// Create the requester before starting them.
 #ifndef SNMP_NETSNMPREQUESTER_H_
 #define SNMP_NETSNMPREQUESTER_H_
 
