@@ -348,7 +348,10 @@ int CNetSnmpChannel::SendAndWait(void* request, void** reply) {
   netsnmp_large_fd_set readable;
   netsnmp_large_fd_set_init(&readable, FD_SETSIZE);
   while (!waiting.done) {
-    int fds = 0, block = 0;
+    // Entering with `block` set asks for the time to the earliest
+    // retransmission; with it clear the library keeps whatever shorter
+    // time-out it is given (a zero one would make this loop spin).
+    int fds = 0, block = 1;
     timeval timeout{};
     {
       std::lock_guard<std::mutex> guard(NetSnmpLock());
