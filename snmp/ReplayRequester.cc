@@ -54,11 +54,14 @@ std::string CReplayRequester::DSRFileFor(const std::string& target) const {
 std::shared_ptr<const snmp::RecordedDevice> CReplayRequester::Device(const std::string& target) {
   {
     std::lock_guard<std::mutex> guard(m_Mutex);
+    if (m_NoFile.count(target) != 0) return nullptr;
     auto it = m_Devices.find(target);
-    if (it != m_Devices.end()) return it->second;
+    if (it != m_Devices.end()) {
+      if (auto device = it->second.lock()) return device;
+    }
   }
   // Read without the lock; should two threads read the same file, the
-  // first to finish is kept and reports.
+  // first to finish is kept.
   std::shared_ptr<const snmp::RecordedDevice> device;
   std::vector<std::string> problems;
   const std::string path = DSRFileFor(target);
@@ -67,15 +70,21 @@ std::shared_ptr<const snmp::RecordedDevice> CReplayRequester::Device(const std::
     if (device == nullptr) problems.push_back("cannot be read");
   }
   std::lock_guard<std::mutex> guard(m_Mutex);
-  auto inserted = m_Devices.emplace(target, device);
-  if (inserted.second && !problems.empty()) {
+  if (device == nullptr) {
+    m_NoFile.insert(target);
+  } else if (auto kept = m_Devices[target].lock()) {
+    device = kept;
+  } else {
+    m_Devices[target] = device;
+  }
+  if (!problems.empty() && m_Reported.insert(target).second) {
     std::string message = "replay file " + path + ": " + std::to_string(problems.size()) +
                           (problems.size() == 1 ? " problem" : " problems");
     for (size_t i = 0; i < problems.size() && i < 5; ++i) message += "; " + problems[i];
     if (problems.size() > 5) message += "; ...";
     CKelError(snmp::kErrReplayFile, __FILE__, __LINE__, message.c_str());
   }
-  return inserted.first->second;
+  return device;
 }
 
 std::unique_ptr<snmp::PduChannel> CReplayRequester::DSROpenChannel(const std::string& target,

@@ -5,9 +5,10 @@
 // RecordFormats.h. A target is looked up as written and, when it is an
 // IPv4 or IPv6 address, in its canonical text too (IPv6 compressed, lower
 // case: "2001:db8::1"). An address without a file answers nothing, like a
-// silent device. A file is read on first use and kept; a file that holds
-// unreadable records is reported once (kErrReplayFile) and serves the
-// records it could read.
+// silent device. A file is read on first use and kept while an NE's
+// requests use it (read again should a later NE ask the same address); a
+// file that holds unreadable records is reported once (kErrReplayFile) and
+// serves the records it could read.
 //
 // Answers go through the same GET, walk and conversion as live SNMP (see
 // ChannelRequester.h), so a recorded device gives the var-ops that the
@@ -18,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 
 #include "snmp/ChannelRequester.h"
@@ -42,9 +44,12 @@ class CReplayRequester : public CChannelRequester {
   std::shared_ptr<const snmp::RecordedDevice> Device(const std::string& target);
 
   const std::string m_Folder;
-  std::mutex m_Mutex;  // guards m_Devices
-  // Target -> device; a null device remembers that there is no file.
-  std::map<std::string, std::shared_ptr<const snmp::RecordedDevice>> m_Devices;
+  std::mutex m_Mutex;  // guards the three below
+  // Target -> device, while a channel holds it: a run of many NEs does not
+  // keep every recording to its end.
+  std::map<std::string, std::weak_ptr<const snmp::RecordedDevice>> m_Devices;
+  std::set<std::string> m_NoFile;    // targets without a file
+  std::set<std::string> m_Reported;  // targets whose file's problems were reported
 };
 
 #endif  // SNMP_REPLAYREQUESTER_H_
