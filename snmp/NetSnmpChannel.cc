@@ -225,6 +225,9 @@ std::unique_ptr<CNetSnmpChannel> CNetSnmpChannel::Open(const NetSnmpSessionSetti
       *error = ErrorText(session.s_snmp_errno);
       return nullptr;
     }
+    // The library clears the flag once the session is open, and would then
+    // discover the engine itself, synchronously, inside the first send.
+    if (v3) snmp_sess_session(handle)->flags |= SNMP_FLAGS_DONT_PROBE;
   }
   std::unique_ptr<CNetSnmpChannel> channel(new CNetSnmpChannel(handle, v3));
   if (v3 && !channel->DiscoverEngine(silent, error)) return nullptr;
@@ -316,6 +319,9 @@ struct Waiting {
 
 int ReplyArrived(int operation, netsnmp_session* session, int /*reqid*/, netsnmp_pdu* pdu, void* magic) {
   auto* waiting = static_cast<Waiting*>(magic);
+  // The library also tells of each retransmission (and of a connection
+  // made): the request goes on.
+  if (operation == NETSNMP_CALLBACK_OP_RESEND || operation == NETSNMP_CALLBACK_OP_CONNECT) return 1;
   waiting->done = true;
   if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE && pdu != nullptr) {
     if (pdu->command == SNMP_MSG_REPORT) {  // an SNMPv3 refusal: its kind becomes the error
@@ -324,7 +330,9 @@ int ReplyArrived(int operation, netsnmp_session* session, int /*reqid*/, netsnmp
       waiting->status = STAT_SUCCESS;
       waiting->reply = snmp_clone_pdu(pdu);
     }
-  } else if (operation == NETSNMP_CALLBACK_OP_TIMED_OUT) {
+  } else if (operation == NETSNMP_CALLBACK_OP_TIMED_OUT || operation == NETSNMP_CALLBACK_OP_SEND_FAILED) {
+    // A retransmission that cannot leave (the address became unreachable)
+    // ends the request as silence, as a lost one would.
     waiting->status = STAT_TIMEOUT;
     session->s_snmp_errno = SNMPERR_TIMEOUT;
   }
