@@ -1,5 +1,6 @@
 #include "engine/Runner.h"
 
+#include <arpa/inet.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -17,6 +18,7 @@
 #include "engine/Relationships.h"
 #include "engine/RunOutput.h"
 #include "engine/TextReport.h"
+#include "host/ZWNameWarmer.h"
 #include "host/ZWPlatform.h"
 #include "host/ZWResolver.h"
 #include "snmp/NetSnmpRequester.h"
@@ -36,6 +38,21 @@ class RunSwitches {
   RunSwitches(const RunSwitches&) = delete;
   RunSwitches& operator=(const RunSwitches&) = delete;
 };
+
+// Starts naming the NEs given by address, which the agent names first of
+// all, so that no worker waits for a name under the agent's lock.
+void WarmNeNames(const std::vector<std::string>& nes) {
+  std::vector<in_addr> v4;
+  std::vector<in6_addr> v6;
+  for (const std::string& ne : nes) {
+    in_addr a4;
+    in6_addr a6;
+    if (inet_pton(AF_INET, ne.c_str(), &a4) == 1) v4.push_back(a4);
+    if (inet_pton(AF_INET6, ne.c_str(), &a6) == 1) v6.push_back(a6);
+  }
+  ZWWarmIPv4AddressNames(v4);
+  ZWWarmAddressNames(v6);
+}
 
 int Fail(FILE* err, int status, const std::string& message) {
   std::fprintf(err, "ipv6disco: %s\n", message.c_str());
@@ -113,6 +130,7 @@ int DERunDiscovery(const CRunnerOptions& options, FILE* err) {
   engineOptions.agentDefinition = definition.get();
   CDiscoEngine engine(agent, requester.get(), engineOptions);
 
+  WarmNeNames(options.nes);
   for (const std::string& ne : options.nes) engine.DESubmit(DEMakeNeRecord(ne).release());
   engine.DEStartUp();
   {

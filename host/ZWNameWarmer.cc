@@ -6,6 +6,7 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <type_traits>
 
 #include "host/ZWLookupCache.h"
 #include "host/ZWResolver.h"
@@ -18,9 +19,26 @@ class Warmer {
  public:
   ~Warmer() { Stop(); }
 
-  void Add(const std::vector<in6_addr>& addresses) {
+  // An address to name, as the agent hands it to the resolver.
+  union Address {
+    sockaddr_in v4;
+    sockaddr_in6 v6;
+  };
+
+  template <typename T>
+  void Add(const std::vector<T>& addresses) {
     std::lock_guard<std::mutex> lock(m_Mutex);
-    m_Queue.insert(m_Queue.end(), addresses.begin(), addresses.end());
+    for (const T& bytes : addresses) {
+      Address a{};
+      if constexpr (std::is_same<T, in6_addr>::value) {
+        a.v6.sin6_family = AF_INET6;
+        a.v6.sin6_addr = bytes;
+      } else {
+        a.v4.sin_family = AF_INET;
+        a.v4.sin_addr = bytes;
+      }
+      m_Queue.push_back(a);
+    }
     while (m_Threads.size() < static_cast<size_t>(kZWWarmLookups) && m_Threads.size() < m_Queue.size()) {
       m_Threads.emplace_back([this] { Work(); });
     }
@@ -44,7 +62,7 @@ class Warmer {
  private:
   void Work() {
     for (;;) {
-      in6_addr address;
+      Address address;
       {
         std::unique_lock<std::mutex> lock(m_Mutex);
         m_Ready.wait(lock, [this] { return m_Stopping || !m_Queue.empty(); });
@@ -52,11 +70,10 @@ class Warmer {
         address = m_Queue.front();
         m_Queue.pop_front();
       }
-      sockaddr_in6 sa{};  // as the agent builds it, so that the cache answers the agent
-      sa.sin6_family = AF_INET6;
-      sa.sin6_addr = address;
+      // Built as the agent builds it, so that the cache answers the agent.
+      const socklen_t length = address.v4.sin_family == AF_INET ? sizeof address.v4 : sizeof address.v6;
       char name[NI_MAXHOST];
-      if (_ZWgetnameinfo(reinterpret_cast<const sockaddr*>(&sa), sizeof sa, name, sizeof name, nullptr, 0,
+      if (_ZWgetnameinfo(reinterpret_cast<const sockaddr*>(&address), length, name, sizeof name, nullptr, 0,
                          NI_NAMEREQD) == 0) {
         // The agent then asks the name's IPv4 addresses, with these hints.
         addrinfo hints{};
@@ -69,7 +86,7 @@ class Warmer {
 
   std::mutex m_Mutex;  // guards the three below; never held during a lookup
   std::condition_variable m_Ready;
-  std::deque<in6_addr> m_Queue;
+  std::deque<Address> m_Queue;
   std::vector<std::thread> m_Threads;
   bool m_Stopping = false;
 };
@@ -82,6 +99,11 @@ Warmer& TheWarmer() {
 }  // namespace
 
 void ZWWarmAddressNames(const std::vector<in6_addr>& addresses) {
+  if (addresses.empty() || !ZWLookupCacheOn()) return;
+  TheWarmer().Add(addresses);
+}
+
+void ZWWarmIPv4AddressNames(const std::vector<in_addr>& addresses) {
   if (addresses.empty() || !ZWLookupCacheOn()) return;
   TheWarmer().Add(addresses);
 }

@@ -11,13 +11,15 @@
 
 #include <vector>
 
-constexpr int kZWWarmLookups = 64;
+constexpr int kZWWarmLookups = 128;
 
 // Queues a reverse lookup (as the agent makes it: name required) of each
 // address, and for a name found the lookup of its IPv4 addresses (as the
 // agent makes it next), and returns at once. Does nothing while the lookup
 // cache is off.
 void ZWWarmAddressNames(const std::vector<in6_addr>& addresses);
+// The same for IPv4 addresses (an NE given by its address is named so).
+void ZWWarmIPv4AddressNames(const std::vector<in_addr>& addresses);
 
 // Drops what is queued and waits for the lookups in flight. Turning the
 // lookup cache off calls it.

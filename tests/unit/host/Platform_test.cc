@@ -151,18 +151,22 @@ TEST(ZWResolverTest, WithTheCacheEachQuestionIsAskedOnceWhateverTheThreads) {
 }
 
 TEST(ZWResolverTest, WarmedNamesAreAskedAheadAndAnsweredFromTheCache) {
-  ZWSetNamesOverlay(ZWNamesOverlay::FromText("2001:db8::1 r1.lab\n2001:db8::2 r2.lab\n"));
+  ZWSetNamesOverlay(ZWNamesOverlay::FromText("2001:db8::1 r1.lab\n2001:db8::2 r2.lab\n192.0.2.7 ne.lab\n"));
   ZWSetLookupCache(true);
   std::vector<in6_addr> warm(3);
   for (int i = 0; i < 3; ++i) inet_pton(AF_INET6, ("2001:db8::" + std::to_string(i + 1)).c_str(), &warm[i]);
+  in_addr ne;
+  inet_pton(AF_INET, "192.0.2.7", &ne);
   ZWWarmAddressNames(warm);
-  // Three names asked, and the IPv4 addresses of the two found.
-  for (int i = 0; i < 500 && ZWLookupsAsked() < 5; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_EQ(ZWLookupsAsked(), 5);
-  // Each lookup now asks only the forward question of its text.
-  EXPECT_EQ(Lookup("2001:db8::1", AF_INET6, true) + Lookup("2001:db8::3", AF_INET6, true), "r1.lab<error>");
-  EXPECT_EQ(Lookup("r2.lab", AF_INET), "<error>");  // warmed: no IPv4 address
+  ZWWarmIPv4AddressNames({ne});
+  // Four names asked, and the IPv4 addresses of the three found.
+  for (int i = 0; i < 500 && ZWLookupsAsked() < 7; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_EQ(ZWLookupsAsked(), 7);
+  // Each lookup now asks only the forward question of its text.
+  EXPECT_EQ(Lookup("2001:db8::1", AF_INET6, true) + Lookup("2001:db8::3", AF_INET6, true) + Lookup("192.0.2.7", AF_INET, true),
+            "r1.lab<error>ne.lab");
+  EXPECT_EQ(Lookup("r2.lab", AF_INET) + Lookup("ne.lab", AF_INET), "<error>192.0.2.7");  // warmed
+  EXPECT_EQ(ZWLookupsAsked(), 10);
   ZWSetLookupCache(false);
   ZWSetNamesOverlay(nullptr);
 }
