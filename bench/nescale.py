@@ -36,6 +36,7 @@ def main():
             lines = router_snmprec.router(4, 5, 20, 20, "2001:db8:%x" % (d + 1)).lines()
             with open(os.path.join(devices, address + ".snmprec"), "w", encoding="ascii") as f:
                 f.write("\n".join(lines) + "\n")
+        print("target: each added NE holds what its results need (a small multiple of its share of the report)")
         print("%6s %9s %9s %10s %12s %14s" % ("NEs", "seconds", "peak MiB", "report MiB", "KiB per NE+", "x report share"))
         previous = None
         for count in args.counts:

@@ -50,7 +50,8 @@ def main():
         if dns.stdout.readline().strip() != "ready":
             print("the DNS server did not start")
             return 1
-        print("%d routers, %d named addresses, DNS answers after %.0f ms" % (args.devices, named, args.delay))
+        print("%d routers, %d named addresses, DNS answers after %.0f ms; target: 16 workers at least 9x faster than 1, "
+              "each address asked at most once a run" % (args.devices, named, args.delay))
         print("%8s %9s %8s" % ("workers", "seconds", "speedup"))
         base = None
         for threads in [1] + args.threads:
