@@ -41,31 +41,44 @@ CKelAtom CKelVarBind::NameAtom(const char* name) {
   return CKelAtom(name);
 }
 
-CKelVarBind::CKelVarBind(const char* name, CKelAtom* value) : m_Name(NameAtom(name)), m_Value(value) {}
+CKelVarBind::CKelVarBind(const char* name, CKelAtom* value)
+    : m_Name(NameAtom(name)), m_Inline(0LL), m_Value(value) {}
 
-CKelVarBind::CKelVarBind(const char* name, const CKelAtom* value) : m_Name(NameAtom(name)), m_Value(nullptr) {
-  if (value != nullptr) m_Value = new CKelAtom(*value);
+CKelVarBind::CKelVarBind(const char* name, const CKelAtom* value)
+    : m_Name(NameAtom(name)),
+      m_Inline(value != nullptr ? CKelAtom(*value) : CKelAtom(0LL)),
+      m_Value(value != nullptr ? &m_Inline : nullptr) {}
+
+CKelVarBind::CKelVarBind(const char* name, std::nullptr_t)
+    : m_Name(NameAtom(name)), m_Inline(0LL), m_Value(nullptr) {}
+
+CKelVarBind::CKelVarBind(const char* name, char* text)
+    : m_Name(NameAtom(name)),
+      m_Inline(text != nullptr ? CKelAtom(text) : CKelAtom(0LL)),
+      m_Value(text != nullptr ? &m_Inline : nullptr) {}
+
+CKelVarBind::CKelVarBind(const char* name, const char* text)
+    : m_Name(NameAtom(name)),
+      m_Inline(text != nullptr ? CKelAtom(text) : CKelAtom(0LL)),
+      m_Value(text != nullptr ? &m_Inline : nullptr) {}
+
+CKelVarBind::CKelVarBind(const CKelVarBind& other)
+    : CKelListable(other),
+      m_Name(other.m_Name),
+      m_Inline(other.m_Value != nullptr ? CKelAtom(*other.m_Value) : CKelAtom(0LL)),
+      m_Value(other.m_Value != nullptr ? &m_Inline : nullptr) {}
+
+CKelVarBind::~CKelVarBind() {
+  if (m_Value != &m_Inline) delete m_Value;
 }
-
-CKelVarBind::CKelVarBind(const char* name, std::nullptr_t) : m_Name(NameAtom(name)), m_Value(nullptr) {}
-
-CKelVarBind::CKelVarBind(const char* name, char* text) : m_Name(NameAtom(name)), m_Value(nullptr) {
-  if (text != nullptr) m_Value = new CKelAtom(text);
-}
-
-CKelVarBind::CKelVarBind(const char* name, const char* text) : m_Name(NameAtom(name)), m_Value(nullptr) {
-  if (text != nullptr) m_Value = new CKelAtom(text);
-}
-
-CKelVarBind::CKelVarBind(const CKelVarBind& other) : CKelListable(other), m_Name(other.m_Name), m_Value(nullptr) {
-  if (other.m_Value != nullptr) m_Value = new CKelAtom(*other.m_Value);
-}
-
-CKelVarBind::~CKelVarBind() { delete m_Value; }
 
 int CKelVarBind::KVBSetValue(CKelAtom* value) {
   if (value == m_Value) return KEL_OK;  // setting the held atom again keeps it
-  delete m_Value;
+  if (m_Value == &m_Inline) {
+    m_Inline.Release();
+  } else {
+    delete m_Value;
+  }
   m_Value = value;
   return KEL_OK;
 }

@@ -47,7 +47,11 @@ class CKelVarBind : public CKelListable {
   static CKelAtom NameAtom(const char* name);
 
   mutable CKelAtom m_Name;  // handed out by KVBName
-  CKelAtom* m_Value;
+  // A value the var bind makes itself (a copy, a text) lives in m_Inline,
+  // saving an allocation for each of the millions of fields a large router
+  // gives; a value handed over stays where it was allocated.
+  CKelAtom m_Inline;
+  CKelAtom* m_Value;  // null, &m_Inline, or an atom taken over
 };
 
 #endif  // HOST_CKELVARBIND_H_

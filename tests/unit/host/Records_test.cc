@@ -84,6 +84,11 @@ TEST(CKelVarBindTest, NamesStayEachVarBindsOwn) {
     EXPECT_EQ(a->KVBName()->KASet(strdup("renamed")), 1);
     a.reset();
     EXPECT_EQ(std::string(b->KVBNameText()) + "," + c->KVBNameText(), name + "," + name);
+    // A value the var bind made itself gives way to one handed over, and back (ASan: each freed once).
+    EXPECT_EQ(b->KVBSetValue(new CKelAtom(7)) + c->KVBSetValue(new CKelAtom(2)), 2);
+    std::unique_ptr<CKelVarBind> d(static_cast<CKelVarBind*>(b->KLClone()));
+    EXPECT_EQ(b->KVBSetValue(nullptr), 1);
+    EXPECT_EQ(std::to_string(d->KVBValue()->KAInt()) + std::to_string(c->KVBValue()->KAInt()) + (b->KVBValue() ? "" : "-"), "72-");
   }
 }
 
