@@ -14,11 +14,13 @@ bool KelPointerSet::Insert(const void* p) {
 bool KelPointerSet::Contains(const void* p) const { return !m_Slots.empty() && m_Slots[SlotOf(p)] == p; }
 
 size_t KelPointerSet::SlotOf(const void* p) const {
-  // Multiplying by 2^64 / phi, then folding the high half down, spreads the
-  // aligned addresses of one allocator over the low bits.
+  // Neighbouring objects (allocated one after the other) get neighbouring
+  // slots, so that filling the set touches memory in order; each 64 MiB of
+  // the address space starts at a scattered offset (2^64 / phi times its
+  // number), so that distant regions do not pile onto the same slots.
   const size_t mask = m_Slots.size() - 1;
-  uint64_t h = (static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p)) >> 4) * 0x9E3779B97F4A7C15ull;
-  size_t slot = static_cast<size_t>(h ^ (h >> 32)) & mask;
+  const uint64_t x = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p));
+  size_t slot = static_cast<size_t>((x >> 4) + (x >> 26) * 0x9E3779B97F4A7C15ull) & mask;
   while (m_Slots[slot] != nullptr && m_Slots[slot] != p) slot = (slot + 1) & mask;
   return slot;
 }
