@@ -12,77 +12,15 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-Json FieldsOf(const CKelDoubleList* fields);
-
-// One atom: number, string, array, or null for none.
-Json ValueOf(const CKelAtom* atom) {
-  if (atom == nullptr) return nullptr;
-  switch (atom->KAType()) {
-    case E_KDTInteger:
-      return atom->KAInt64();
-    case E_KDTString:
-      return atom->KAString();
-    case E_KDTList: {
-      Json array = Json::array();
-      const CKelDoubleList* list = atom->KAList();
-      for (CKelListable* e = list->KDLHead(); e != nullptr; e = list->KDLGetNext(e)) {
-        switch (e->KLKind()) {
-          case E_KLKAtom:
-            array.push_back(ValueOf(static_cast<const CKelAtom*>(e)));
-            break;
-          case E_KLKVarBind: {
-            // A named element keeps its name: {"name": value}.
-            const auto* field = static_cast<const CKelVarBind*>(e);
-            Json object = Json::object();
-            object[field->KVBNameText()] = ValueOf(field->KVBValue());
-            array.push_back(std::move(object));
-            break;
-          }
-          case E_KLKRecord:
-            array.push_back(FieldsOf(&static_cast<const CKelRecord*>(e)->KRFields()));
-            break;
-          default:
-            array.push_back(nullptr);
-            break;
-        }
-      }
-      return array;
-    }
-  }
-  return nullptr;
-}
-
-// The var binds of `fields` as one object, in list order.
-Json FieldsOf(const CKelDoubleList* fields) {
-  Json object = Json::object();
-  if (fields == nullptr) return object;
-  for (CKelListable* e = fields->KDLHead(); e != nullptr; e = fields->KDLGetNext(e)) {
-    if (e->KLKind() != E_KLKVarBind) continue;
-    const auto* field = static_cast<const CKelVarBind*>(e);
-    object[field->KVBNameText()] = ValueOf(field->KVBValue());
-  }
-  return object;
-}
-
-// Whether two var binds of `fields` share a name: a JSON object keeps one
-// member per name (the first place, the last value), which only a whole
-// value built in memory gives.
-bool RepeatsAName(const CKelDoubleList* fields) {
-  for (CKelListable* e = fields->KDLHead(); e != nullptr; e = fields->KDLGetNext(e)) {
-    if (e->KLKind() != E_KLKVarBind) continue;
-    const char* name = static_cast<const CKelVarBind*>(e)->KVBNameText();
-    for (CKelListable* f = fields->KDLHead(); f != e; f = fields->KDLGetNext(f)) {
-      if (f->KLKind() == E_KLKVarBind && strcmp(static_cast<const CKelVarBind*>(f)->KVBNameText(), name) == 0) {
-        return true;
-      }
-    }
-  }
-  return false;
+// Whether `a` and `b` name the same field. Short names are kept once for
+// the process, so equal pointers answer most questions.
+bool SameName(const CKelVarBind* a, const CKelVarBind* b) {
+  return a->KVBNameText() == b->KVBNameText() || strcmp(a->KVBNameText(), b->KVBNameText()) == 0;
 }
 
 void StreamFields(const CKelDoubleList* fields, CJsonStream* s);
 
-// The same as ValueOf, written as it goes.
+// One atom: number, string, array, or null for none.
 void StreamValue(const CKelAtom* atom, CJsonStream* s) {
   if (atom == nullptr) return s->Null();
   switch (atom->KAType()) {
@@ -100,7 +38,7 @@ void StreamValue(const CKelAtom* atom, CJsonStream* s) {
       case E_KLKAtom:
         StreamValue(static_cast<const CKelAtom*>(e), s);
         break;
-      case E_KLKVarBind: {
+      case E_KLKVarBind: {  // a named element keeps its name: {"name": value}
         const auto* field = static_cast<const CKelVarBind*>(e);
         s->Open('{');
         s->Key(field->KVBNameText());
@@ -119,15 +57,47 @@ void StreamValue(const CKelAtom* atom, CJsonStream* s) {
   s->Close();
 }
 
-// The same as FieldsOf, written as it goes.
+// Whether two var binds of `fields` share a name.
+bool RepeatsAName(const CKelDoubleList* fields) {
+  for (CKelListable* e = fields->KDLHead(); e != nullptr; e = fields->KDLGetNext(e)) {
+    for (CKelListable* f = fields->KDLHead(); f != e; f = fields->KDLGetNext(f)) {
+      if (e->KLKind() == E_KLKVarBind && f->KLKind() == E_KLKVarBind &&
+          SameName(static_cast<const CKelVarBind*>(e), static_cast<const CKelVarBind*>(f))) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+// The var bind among `fields` whose value the member for `field`'s name
+// shows: its last, or null when `field` is not the first of its name.
+const CKelVarBind* MemberValue(const CKelDoubleList* fields, const CKelVarBind* field) {
+  const CKelVarBind* last = field;
+  bool before = true;
+  for (CKelListable* f = fields->KDLHead(); f != nullptr; f = fields->KDLGetNext(f)) {
+    if (f == field) {
+      before = false;
+    } else if (f->KLKind() == E_KLKVarBind && SameName(static_cast<const CKelVarBind*>(f), field)) {
+      if (before) return nullptr;
+      last = static_cast<const CKelVarBind*>(f);
+    }
+  }
+  return last;
+}
+
+// The var binds of `fields` as one object, in list order. A name given
+// twice is one member, where it first stands, with its last value.
 void StreamFields(const CKelDoubleList* fields, CJsonStream* s) {
-  if (fields != nullptr && RepeatsAName(fields)) return s->Value(FieldsOf(fields));
   s->Open('{');
+  const bool repeats = fields != nullptr && RepeatsAName(fields);
   for (CKelListable* e = fields != nullptr ? fields->KDLHead() : nullptr; e != nullptr; e = fields->KDLGetNext(e)) {
     if (e->KLKind() != E_KLKVarBind) continue;
     const auto* field = static_cast<const CKelVarBind*>(e);
+    const CKelVarBind* value = repeats ? MemberValue(fields, field) : field;
+    if (value == nullptr) continue;
     s->Key(field->KVBNameText());
-    StreamValue(field->KVBValue(), s);
+    StreamValue(value->KVBValue(), s);
   }
   s->Close();
 }
@@ -160,7 +130,11 @@ void WriteNe(const CRunNe& ne, CJsonStream* stream) {
   s.Key("ipv6Mib").Value(mib.empty() ? Json(nullptr) : Json(mib));
   s.Key("reason").Value(ne.processed ? Json(nullptr) : Json(DEFailureReason(ne)));
   s.Key("cost").Value(CostOf(DECostOf(ne)));
-  s.Key("record").Value(ne.record != nullptr ? FieldsOf(&ne.record->KRFields()) : Json(nullptr));
+  if (ne.record != nullptr) {
+    StreamFields(&ne.record->KRFields(), &s.Key("record"));
+  } else {
+    s.Key("record").Null();
+  }
   s.Key("localNeighbours").Open('[');
   if (ne.proc != nullptr) {
     for (const CDiscoProcessedData::LocalNbr& local : ne.proc->DPDLocalNbrs()) {

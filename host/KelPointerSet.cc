@@ -11,8 +11,6 @@ bool KelPointerSet::Insert(const void* p) {
   return true;
 }
 
-bool KelPointerSet::Contains(const void* p) const { return !m_Slots.empty() && m_Slots[SlotOf(p)] == p; }
-
 size_t KelPointerSet::SlotOf(const void* p) const {
   // Neighbouring objects (allocated one after the other) get neighbouring
   // slots, so that filling the set touches memory in order; each 64 MiB of

@@ -14,8 +14,6 @@ class KelPointerSet {
   // Throws std::bad_alloc when the table cannot grow; the set is then
   // unchanged.
   bool Insert(const void* p);
-  bool Contains(const void* p) const;
-  size_t Size() const { return m_Count; }
 
  private:
   size_t SlotOf(const void* p) const;  // where `p` is, or the empty slot for it

@@ -62,6 +62,17 @@ TEST(ReportsTest, JsonGivesEveryFieldWithItsTypeInOrder) {
       "localNeighbours":[],"errors":[{"code":-220553,"message":null}]})"));
 }
 
+TEST(ReportsTest, JsonGivesARepeatedNameOnceWhereItFirstStandsWithItsLastValue) {
+  FakeRun run;
+  run.AddNe("192.0.2.1", "192.0.2.1");
+  run.AddLocal(0, Fields({{"ipv6IfIndex", Int(2)}}), {Fields({{"m_RemoteNbrIpAddr", Str("2001:db8::7")},
+      {"m_RemoteNbrIpScope", Int(3)}, {"m_RemoteNbrIpAddr", Str("2001:db8::8")}})});
+  const std::string text = Write(DEWriteJsonReport, run.report);
+  EXPECT_EQ(text.find("m_RemoteNbrIpAddr"), text.rfind("m_RemoteNbrIpAddr")) << text;
+  EXPECT_EQ(Json::parse(text)["nes"][0]["localNeighbours"][0]["remoteNeighbours"][0].dump(),
+            R"({"m_RemoteNbrIpAddr":"2001:db8::8","m_RemoteNbrIpScope":3})");
+}
+
 TEST(ReportsTest, TextGivesABlockPerNe) {
   EXPECT_EQ(Write(DEWriteTextReport, SmallRun().report),
             "3 NEs: 1 processed, 2 failed; 3 links; 3 requests in 6 PDUs, 3 unanswered; SNMP 1.500 s, names "
