@@ -1,6 +1,7 @@
 #include "engine/RunOutput.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -53,6 +54,31 @@ class FdBuffer : public std::streambuf {
   char m_Data[1 << 16];
 };
 
+// Opens a new file beside `path` for the report to replace it with, taking
+// the permissions `path` has (or a new file would get); -1 when none can
+// be made (the report is then written in place) or when `path` is not a
+// regular file. Sets `temp` to its name.
+int OpenBeside(const std::string& path, std::string* temp) {
+  struct stat st;
+  const bool exists = lstat(path.c_str(), &st) == 0;
+  if (exists && !S_ISREG(st.st_mode)) return -1;
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  *temp = folder + "." + path.substr(folder.size()) + ".XXXXXX";
+  const int fd = mkostemp(&(*temp)[0], O_CLOEXEC);
+  if (fd < 0) return -1;
+  mode_t mode = 0;
+  if (exists) {
+    mode = st.st_mode & 07777;
+  } else {
+    const mode_t mask = umask(0);  // set up before any thread starts
+    umask(mask);
+    mode = 0644 & ~mask;
+  }
+  fchmod(fd, mode);
+  return fd;
+}
+
 }  // namespace
 
 bool CRunOutput::Open(const CRunnerOptions& options, std::string* error) {
@@ -67,7 +93,11 @@ bool CRunOutput::Open(const CRunnerOptions& options, std::string* error) {
   }
   int reportFd = -1;
   if (!options.output.empty()) {
-    reportFd = open(options.output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    reportFd = OpenBeside(options.output, &m_TempName);
+    if (reportFd < 0) {
+      m_TempName.clear();
+      reportFd = open(options.output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    }
     if (reportFd < 0) {
       *error = "cannot write the report '" + options.output + "': " + std::strerror(errno);
       if (traceFile != nullptr) std::fclose(traceFile);
@@ -125,6 +155,15 @@ bool CRunOutput::WriteReport(const std::function<void(std::ostream&)>& write, st
     *error = "cannot write the report to " + m_ReportName + ": " + std::strerror(buffer->Error());
     return false;
   }
+  if (!m_TempName.empty()) {
+    const bool closed = close(m_ReportFd) == 0;
+    m_OwnsReportFd = false;
+    if (!closed || rename(m_TempName.c_str(), m_ReportName.c_str()) != 0) {
+      *error = "cannot write the report to " + m_ReportName + ": " + std::strerror(errno);
+      return false;  // the destructor removes the temporary file
+    }
+    m_TempName.clear();
+  }
   return true;
 }
 
@@ -136,6 +175,7 @@ CRunOutput::~CRunOutput() {
     close(m_SavedStdout);
   }
   if (m_OwnsReportFd) close(m_ReportFd);
+  if (!m_TempName.empty()) unlink(m_TempName.c_str());  // the report never became whole
   __Kelvane_Debug_Level = m_PreviousLevel;
   KelSetErrorSink(m_PreviousErrorSink);
   if (m_TraceFile != nullptr) {

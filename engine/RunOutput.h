@@ -1,9 +1,12 @@
 // Where a run's output goes: the report, the trace, error reports and the
 // mediation layer's SNMP reply dumps.
 //
-// - The report goes to the -o file (opened, and emptied, when the run
-//   starts, so that a path that cannot be written stops the run at once) or
-//   to standard output.
+// - The report goes to the -o file or to standard output. A regular file
+//   (or a new one) is written beside itself under a temporary name, made
+//   when the run starts (so that a path that cannot be written stops the
+//   run at once), and renamed over the old one once the report is whole:
+//   a run that fails or is cut short leaves the previous report as it was.
+//   Anything else (a device, a pipe, a symbolic link) is written in place.
 // - The trace goes to the --trace-file file or to standard error.
 // - Error reports are kept per NE for the report; at trace level 1 and
 //   above they are traced too, as level-1 lines.
@@ -55,6 +58,7 @@ class CRunOutput {
   int m_ReportFd = -1;     // the -o file, or a copy of the original stdout
   bool m_OwnsReportFd = false;
   std::string m_ReportName;
+  std::string m_TempName;  // the -o file's temporary name; "" when written in place
   int m_SavedStdout = -1;  // the original stdout while it is redirected
   bool m_Open = false;
   KelTraceSink m_PreviousTraceSink;

@@ -1,5 +1,8 @@
 // The runner binary end to end in the sandbox (whose resolver knows only the fixture names):
 // the demo lab replayed and served by snmpsim, the names overlay, report file, traces, dumps.
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <regex>
@@ -102,6 +105,19 @@ TEST(RunnerTest, TextAndDotSummariseTheRunAndAnUnwritableReportIsFatal) {
   RunnerResult full = RunRunner(Lab({"-o", "/dev/full"}));
   EXPECT_EQ(full.status, 1);
   EXPECT_EQ(full.err, "ipv6disco: cannot write the report to /dev/full: No space left on device\n");
+  // A run that fails leaves the previous report whole; one that ends replaces it, keeping its permissions,
+  // and leaves nothing beside it.
+  const std::string kept = dir.WriteFile("kept.txt", "previous\n");
+  chmod(kept.c_str(), 0640);
+  EXPECT_EQ(RunRunner(Lab({"-o", kept, "--plugin", dir.Path() + "/none.so"})).status, 1);
+  EXPECT_EQ(ReadWhole(kept), "previous\n");
+  EXPECT_EQ(RunRunner(Lab({"-o", kept})).status, 3);
+  struct stat st;
+  EXPECT_TRUE(stat(kept.c_str(), &st) == 0 && (st.st_mode & 0777) == 0640);
+  ExpectDemoReport(ReadWhole(kept), "txt");
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) names.push_back(entry.path().filename());
+  EXPECT_EQ(names, std::vector<std::string>{"kept.txt"});
 }
 
 TEST(RunnerTest, HostsFileNamesTheRecordedNetworkOffline) {
