@@ -8,6 +8,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "engine/Quoted.h"
+
 namespace {
 
 bool IsAddress(const std::string& text, int* bits) {
@@ -60,9 +62,9 @@ std::string DECheckNe(const std::string& text) {
     const std::string address = text.substr(0, slash);
     const std::string length = text.substr(slash + 1);
     int bits = 0;
-    if (!IsAddress(address, &bits)) return "'" + address + "' is not an IPv4 or IPv6 address";
+    if (!IsAddress(address, &bits)) return DEQuoted(address) + " is not an IPv4 or IPv6 address";
     if (!AllDigits(length) || length.size() > 3 || std::stoi(length) > bits) {
-      return "prefix length '" + length + "' is not a number from 0 to " + std::to_string(bits);
+      return "prefix length " + DEQuoted(length) + " is not a number from 0 to " + std::to_string(bits);
     }
     return "";
   }
@@ -106,7 +108,7 @@ bool DEReadNeFile(const std::string& path, std::vector<std::string>* nes, std::s
     if (ne.empty()) continue;
     const std::string problem = DECheckNe(ne);
     if (!problem.empty()) {
-      *error = path + ":" + std::to_string(number) + ": NE '" + ne + "': " + problem;
+      *error = path + ":" + std::to_string(number) + ": NE " + DEQuoted(ne) + ": " + problem;
       return false;
     }
     nes->push_back(ne);

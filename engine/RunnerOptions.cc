@@ -9,6 +9,7 @@
 #include <set>
 
 #include "engine/NeInput.h"
+#include "engine/Quoted.h"
 
 namespace {
 
@@ -144,14 +145,14 @@ class Parser {
       } else if (arg == "-h") {
         name = "--help";
       } else {
-        return Fail("unknown option '" + arg + "' (see ipv6disco --help)");
+        return Fail("unknown option " + DEQuoted(arg) + " (see ipv6disco --help)");
       }
       if (kFlags.count(name) != 0) {
         if (hasValue) return Fail("option '" + name + "' takes no value");
         return name == "--help" ? ERunnerCommand::kHelp : ERunnerCommand::kVersion;
       }
       if (kValued.count(name) == 0) {
-        return Fail("unknown option '" + name + "' (see ipv6disco --help)");
+        return Fail("unknown option " + DEQuoted(name) + " (see ipv6disco --help)");
       }
       if (!hasValue) {
         if (i + 1 >= args.size()) return Fail("option '" + name + "' needs a value");
@@ -173,13 +174,13 @@ class Parser {
     return false;
   }
   bool BadValue(const std::string& name, const std::string& value, const std::string& what) {
-    return Bad(name + ": '" + value + "' is not " + what);
+    return Bad(name + ": " + DEQuoted(value) + " is not " + what);
   }
 
   bool AddNe(const std::string& text) {
     const std::string problem = DECheckNe(text);
     if (!problem.empty()) {
-      return Bad(text.empty() ? std::string("empty NE argument") : "NE '" + text + "': " + problem);
+      return Bad(text.empty() ? std::string("empty NE argument") : "NE " + DEQuoted(text) + ": " + problem);
     }
     m_Options->nes.push_back(text);
     return true;

@@ -88,6 +88,11 @@ TEST(RunnerOptionsTest, UsageErrorsGiveTheWholeMessage) {
       {{v3, u, "--priv-protocol", "AES", "--priv-passphrase", "12345678", "h"},
        "ipv6disco: --priv-protocol needs --auth-protocol (SNMPv3 has no privacy without authentication)"},
       {{"--replay", dir.Path(), "--timeout", "3", "h"}, "ipv6disco: --timeout has no effect with --replay"},
+      // Input comes back escaped and cut short: one line of text whatever it held.
+      {{std::string("r1\0\x1b[2J\\\xe9/64", 12)}, "ipv6disco: NE 'r1\\x00\\x1b[2J\\x5c\\xe9/64': "
+       "'r1\\x00\\x1b[2J\\x5c\\xe9' is not an IPv4 or IPv6 address"},
+      {{std::string(5000, 'x') + "/64"}, "ipv6disco: NE '" + std::string(200, 'x') + "...': '" +
+       std::string(200, 'x') + "...' is not an IPv4 or IPv6 address"},
   };
   for (const auto& [args, message] : rows) {
     CRunnerOptions options;
