@@ -58,6 +58,10 @@ void CJsonStream::Close() {
     Indent(m_Levels.size());
   }
   m_Out << level.close;
+  End();
+}
+
+void CJsonStream::End() {
   if (m_Levels.empty()) m_Out << '\n';
 }
 
@@ -65,31 +69,30 @@ void CJsonStream::Value(const Json& value) {
   Next();
   // A dumped value's line breaks are its own (texts escape theirs): each
   // line after the first takes the depth's indentation.
-  const std::string indent(2 * m_Levels.size(), ' ');
   const std::string text = Dump(value);
   size_t from = 0;
   for (size_t at; (at = text.find('\n', from)) != std::string::npos; from = at + 1) {
     m_Out.write(text.data() + from, static_cast<std::streamsize>(at + 1 - from));
-    m_Out << indent;
+    Indent(m_Levels.size());
   }
   m_Out.write(text.data() + from, static_cast<std::streamsize>(text.size() - from));
-  if (m_Levels.empty()) m_Out << '\n';
+  End();
 }
 
 void CJsonStream::Text(std::string_view text) {
   Next();
   WriteString(text);
-  if (m_Levels.empty()) m_Out << '\n';
+  End();
 }
 
 void CJsonStream::Int(long long value) {
   Next();
   m_Out << value;
-  if (m_Levels.empty()) m_Out << '\n';
+  End();
 }
 
 void CJsonStream::Null() {
   Next();
   m_Out << "null";
-  if (m_Levels.empty()) m_Out << '\n';
+  End();
 }

@@ -42,6 +42,8 @@ class CJsonStream {
   // `text` quoted and escaped.
   void WriteString(std::string_view text);
   void Indent(size_t depth);
+  // After a whole value: the document's closing line break when it ends.
+  void End();
 
   struct Level {
     char close;
