@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/Quoted.h"
 #include "engine/RecordFields.h"
 
 namespace {
@@ -74,7 +75,7 @@ std::vector<std::pair<std::string, std::vector<std::string>>> Interfaces(const C
 
 std::string DEDotQuote(const std::string& text, bool lineBreaks) {
   std::string out = "\"";
-  for (char c : text) {
+  for (char c : DEValidUtf8(text)) {
     const auto byte = static_cast<unsigned char>(c);
     if (c == '"' || c == '\\') {
       out += '\\';

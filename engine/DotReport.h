@@ -14,7 +14,7 @@
 void DEWriteDotReport(const CRunReport& report, std::ostream& out);
 
 // `text` as a quoted DOT string: quotes and backslashes escaped, control
-// characters as blanks; "\n" in `text` is kept as DOT's line break only
+// characters as blanks, bytes that are not UTF-8 shown as \xNN; "\n" in `text` is kept as DOT's line break only
 // when `lineBreaks` is true.
 std::string DEDotQuote(const std::string& text, bool lineBreaks = false);
 

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "engine/Quoted.h"
+#include "engine/UnusedLines.h"
 
 namespace {
 
@@ -100,6 +101,7 @@ bool DEReadNeFile(const std::string& path, std::vector<std::string>* nes, std::s
   }
   std::string line;
   int number = 0;
+  std::vector<ZWUnusedLine> bad;
   while (std::getline(in, line)) {
     ++number;
     const size_t hash = line.find('#');
@@ -108,8 +110,8 @@ bool DEReadNeFile(const std::string& path, std::vector<std::string>* nes, std::s
     if (ne.empty()) continue;
     const std::string problem = DECheckNe(ne);
     if (!problem.empty()) {
-      *error = path + ":" + std::to_string(number) + ": NE " + DEQuoted(ne) + ": " + problem;
-      return false;
+      bad.push_back({number, "NE " + DEQuoted(ne) + ": " + problem});
+      continue;
     }
     nes->push_back(ne);
   }
@@ -117,5 +119,9 @@ bool DEReadNeFile(const std::string& path, std::vector<std::string>* nes, std::s
     *error = "cannot read NE file '" + path + "': read error";
     return false;
   }
-  return true;
+  if (bad.empty()) return true;
+  // Every bad line at once, so that one edit of the file mends them all.
+  *error = DEUnusedLinesText(path, bad);
+  error->pop_back();  // the message's own end
+  return false;
 }

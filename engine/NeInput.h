@@ -27,8 +27,9 @@ std::unique_ptr<CKelRecord> DEMakeNeRecord(const std::string& text);
 
 // Reads an NE file: one NE a line; "#" starts a comment; blank lines are
 // skipped; blanks around an NE are ignored. Appends the NEs to `nes`.
-// False, with `error` set to a whole message naming the file (and line),
-// when the file cannot be read or a line is not an NE.
+// False, with `error` set to a whole message naming the file, when the
+// file cannot be read, or naming each line ("FILE:LINE: ...", one a line,
+// at most the first 20) when some line is not an NE.
 bool DEReadNeFile(const std::string& path, std::vector<std::string>* nes, std::string* error);
 
 #endif  // ENGINE_NEINPUT_H_

@@ -13,4 +13,10 @@
 constexpr size_t kQuotedLength = 200;
 std::string DEQuoted(std::string_view text);
 
+// `text` as valid UTF-8: each byte that does not belong to a well-formed
+// sequence (RFC 3629: no overlong forms, no surrogates, nothing above
+// U+10FFFF) written as \xNN; everything else, control characters included,
+// as it stands. For reports meant for people (JSON has its own rule).
+std::string DEValidUtf8(std::string_view text);
+
 #endif  // ENGINE_QUOTED_H_

@@ -18,6 +18,7 @@
 #include "engine/Relationships.h"
 #include "engine/RunOutput.h"
 #include "engine/TextReport.h"
+#include "engine/UnusedLines.h"
 #include "host/ZWNameWarmer.h"
 #include "host/ZWPlatform.h"
 #include "host/ZWResolver.h"
@@ -89,10 +90,12 @@ int DERunDiscovery(const CRunnerOptions& options, FILE* err) {
   std::shared_ptr<ZWNamesOverlay> overlay;
   if (!options.hostsFile.empty()) {
     std::string why;
-    overlay = ZWNamesOverlay::FromFile(options.hostsFile, &why);
+    std::vector<ZWUnusedLine> unused;
+    overlay = ZWNamesOverlay::FromFile(options.hostsFile, &why, &unused);
     if (overlay == nullptr) {
       return Fail(err, kExitUsage, "--hosts: " + why);
     }
+    std::fputs(DEUnusedLinesText(options.hostsFile, unused).c_str(), err);
   }
   std::string problem;
   std::unique_ptr<CDiscoStdRequester> requester = DEMakeRequester(options, &problem);

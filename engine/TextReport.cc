@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/Quoted.h"
 #include "engine/RecordFields.h"
 
 namespace {
@@ -19,9 +20,10 @@ const char* ScopeName(long long scopeClass) {
   return "unknown scope";
 }
 
-// A text on one line: control characters (a line break in a device's
-// sysDescr, say) become blanks.
-std::string OneLine(std::string text) {
+// A text on one line of valid UTF-8: control characters (a line break in a
+// device's sysDescr, say) become blanks, bytes that are not UTF-8 \xNN.
+std::string OneLine(const std::string& raw) {
+  std::string text = DEValidUtf8(raw);
   for (char& c : text) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte < 0x20 || byte == 0x7f) c = ' ';

@@ -281,16 +281,27 @@ long ZWLookupsAsked() { return ZWLookupCacheAsked(); }
 
 double ZWLookupSeconds() { return t_LookupSeconds; }
 
-std::shared_ptr<ZWNamesOverlay> ZWNamesOverlay::FromText(const std::string& text) {
+std::shared_ptr<ZWNamesOverlay> ZWNamesOverlay::FromText(const std::string& text,
+                                                         std::vector<ZWUnusedLine>* unused) {
   auto overlay = std::make_shared<ZWNamesOverlay>();
   std::istringstream in(text);
   std::string line;
+  int number = 0;
+  auto skip = [&](const char* why) {
+    if (unused != nullptr) unused->push_back({number, why});
+  };
   while (std::getline(in, line)) {
+    ++number;
     size_t hash = line.find('#');
     if (hash != std::string::npos) line.resize(hash);
     std::istringstream words(line);
     std::string address;
     if (!(words >> address)) continue;
+    // The C library would read such a line only up to the NUL.
+    if (line.find('\0') != std::string::npos) {
+      skip("ignored: it holds a NUL byte");
+      continue;
+    }
     Entry e{};
     e.text = address;
     if (inet_pton(AF_INET, address.c_str(), e.bytes) == 1) {
@@ -298,11 +309,15 @@ std::shared_ptr<ZWNamesOverlay> ZWNamesOverlay::FromText(const std::string& text
     } else if (inet_pton(AF_INET6, address.c_str(), e.bytes) == 1) {
       e.family = AF_INET6;
     } else {
+      skip("ignored: the first word is not an IPv4 or IPv6 address");
       continue;
     }
     std::string name;
     while (words >> name) e.names.push_back(name);
-    if (e.names.empty()) continue;
+    if (e.names.empty()) {
+      skip("ignored: no name after the address");
+      continue;
+    }
     size_t index = overlay->m_Entries.size();
     for (const std::string& n : e.names) {
       std::vector<size_t>& entries = overlay->m_ByName[Lower(n)];
@@ -319,7 +334,8 @@ std::string ZWNamesOverlay::AddressKey(int family, const void* address) {
          std::string(static_cast<const char*>(address), family == AF_INET ? 4 : 16);
 }
 
-std::shared_ptr<ZWNamesOverlay> ZWNamesOverlay::FromFile(const std::string& path, std::string* error) {
+std::shared_ptr<ZWNamesOverlay> ZWNamesOverlay::FromFile(const std::string& path, std::string* error,
+                                                         std::vector<ZWUnusedLine>* unused) {
   std::ifstream in(path);
   if (!in) {
     if (error != nullptr) *error = "cannot read " + path + ": " + strerror(errno);
@@ -327,7 +343,7 @@ std::shared_ptr<ZWNamesOverlay> ZWNamesOverlay::FromFile(const std::string& path
   }
   std::ostringstream text;
   text << in.rdbuf();
-  return FromText(text.str());
+  return FromText(text.str(), unused);
 }
 
 std::vector<std::string> ZWNamesOverlay::Addresses(const std::string& name, int family) const {

@@ -45,14 +45,24 @@ long ZWLookupsAsked();
 // since it started (names overlay included). Each thread counts its own.
 double ZWLookupSeconds();
 
+// A line of a user's file that holds something but is not used: its number
+// (from 1) and why, as a phrase that does not repeat the line.
+struct ZWUnusedLine {
+  int line;
+  std::string why;
+};
+
 // A hosts-format table: "address name [alias...]" lines, "#" comments.
 class ZWNamesOverlay {
  public:
-  // Parses hosts-format text. Lines whose first word is not an IPv4 or IPv6
-  // address are ignored.
-  static std::shared_ptr<ZWNamesOverlay> FromText(const std::string& text);
+  // Parses hosts-format text. A line whose first word is not an IPv4 or
+  // IPv6 address, that has no name after the address or that holds a NUL
+  // byte is skipped, and listed in `*unused` when given.
+  static std::shared_ptr<ZWNamesOverlay> FromText(const std::string& text,
+                                                  std::vector<ZWUnusedLine>* unused = nullptr);
   // Reads a file; null (with `*error` set) when it cannot be read.
-  static std::shared_ptr<ZWNamesOverlay> FromFile(const std::string& path, std::string* error);
+  static std::shared_ptr<ZWNamesOverlay> FromFile(const std::string& path, std::string* error,
+                                                  std::vector<ZWUnusedLine>* unused = nullptr);
 
   // The addresses of `name` (case-insensitive) of family AF_INET or AF_INET6
   // (AF_UNSPEC: both), each once, in file order. Empty when unknown.

@@ -6,6 +6,7 @@
 
 #include "engine/DotReport.h"
 #include "engine/JsonReport.h"
+#include "engine/Quoted.h"
 #include "engine/TextReport.h"
 #include "tests/unit/engine/RunFixtures.h"
 
@@ -79,7 +80,7 @@ TEST(ReportsTest, TextGivesABlockPerNe) {
             "0.250 s in all (agent IPv6, Tovra IPv6 Discovery Agent)\n\n"
             "r1.lab  192.0.2.1  processed\n"
             "  capabilities  isIPv6Router, isIPv4Node\n"
-            "  description   R1 line\xe9 \"two\" \n"
+            "  description   R1 line\\xe9 \"two\" \n"
             "  IPv6 MIB      RFC 2465 and RFC 4293\n"
             "  cost          0 requests in 0 PDUs, 0 unanswered; SNMP 0.000 s, names 0.250 s\n"
             "  interface 2 eth0, mac 00:00:5E:00:53:01\n"
@@ -103,6 +104,17 @@ TEST(ReportsTest, DotGivesOneEdgePerPairQuotingEveryText) {
   const std::string d = Write(DEWriteDotReport, SmallRun().report);
   EXPECT_NE(d.find(R"("ne1" [shape=box, style="bold,dashed", label="s\"q\n2001:db8:1::2\n(failed))"), d.npos) << d;
   EXPECT_NE(d.find(R"("ne0.if2" -- "ne1";)"), d.npos) << d;
+}
+
+TEST(ReportsTest, TextsForPeopleAreValidUtf8WithEveryOtherByteShown) {
+  const std::pair<std::string, std::string> rows[] = {  // a device's text, and what a report shows of it
+      {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80 \xf4\x8f\xbf\xbf\x01", "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80 \xf4\x8f\xbf\xbf\x01"},
+      {"\xc0\x80|\xe0\x9f\xbf|\xf0\x8f\xbf\xbf", "\\xc0\\x80|\\xe0\\x9f\\xbf|\\xf0\\x8f\\xbf\\xbf"},  // overlong
+      {"\xed\xa0\x80|\xf4\x90\x80\x80|\xf8\xff", "\\xed\\xa0\\x80|\\xf4\\x90\\x80\\x80|\\xf8\\xff"},  // surrogate, too high
+      {"\x80z\xe2\x28\xa1|a\xe2\x82", "\\x80z\\xe2(\\xa1|a\\xe2\\x82"},  // stray, broken, cut short
+  };
+  for (const auto& [text, shown] : rows) EXPECT_EQ(DEValidUtf8(text), shown) << testing::PrintToString(text);
+  EXPECT_EQ(DEDotQuote("r\xe9\n\"\x01", true), R"("r\\xe9\n\" ")");
 }
 
 TEST(ReportsTest, AFailedNeGivesItsFirstFailureElseEverySilenceAsItsReason) {

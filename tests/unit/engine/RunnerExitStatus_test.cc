@@ -10,7 +10,7 @@ namespace {
 
 TEST(RunnerExitStatusTest, UsageErrorsFatalErrorsAndHelpEndWithTheirStatus) {
   TempDir dir;
-  const std::string none = dir.Path() + "/none";
+  const std::string none = dir.Path() + "/none", hosts = dir.WriteFile("hosts", "192.0.2.1\n");
   // err: whole, or its start for status 1 (the loader's reason follows); out: its start, "" for none
   const struct { const char* what; std::vector<std::string> args; int status; std::string err, out; } rows[] = {
       {"no worker", {"--threads", "0", "192.0.2.1"}, 2,
@@ -19,6 +19,8 @@ TEST(RunnerExitStatusTest, UsageErrorsFatalErrorsAndHelpEndWithTheirStatus) {
        "ipv6disco: --hosts: cannot read " + none + ": No such file or directory\n", ""},
       {"no plug-in", {"--plugin", none + ".so", "192.0.2.1"}, 1,
        "ipv6disco: cannot load the plug-in '" + none + ".so': ", ""},
+      {"unused hosts line told, then no plug-in", {"--hosts", hosts, "--plugin", none + ".so", "192.0.2.1"}, 1,
+       hosts + ":1: ignored: no name after the address\nipv6disco: cannot load the plug-in '" + none + ".so': ", ""},
       {"help", {"--help"}, 0, "", "usage: ipv6disco [options] NE...\n"},
   };
   for (const auto& row : rows) {

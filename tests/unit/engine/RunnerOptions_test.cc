@@ -65,6 +65,10 @@ TEST(RunnerOptionsTest, UsageErrorsGiveTheWholeMessage) {
   TempDir dir;
   const std::string badNes = dir.WriteFile("bad-nes", "192.0.2.1\n\n  10.1.2  # typo\n");
   const std::string v3 = "--snmp-version=3", u = "--user=u", missing = dir.Path() + "/missing";
+  std::string lines, told;  // 22 bad lines: the first 20 are told
+  for (int i = 1; i <= 22; ++i) lines += "a b\n";
+  const std::string manyBad = dir.WriteFile("many", lines);
+  for (int i = 1; i <= 20; ++i) told += manyBad + ":" + std::to_string(i) + ": NE 'a b': not an address or a node name\n";
   const std::pair<Args, std::string> rows[] = {
       {{}, "ipv6disco: no NE given: name NEs as arguments or with --ne-file (see ipv6disco --help)"},
       {{"--bogus=1", "h"}, "ipv6disco: unknown option '--bogus' (see ipv6disco --help)"},
@@ -80,6 +84,7 @@ TEST(RunnerOptionsTest, UsageErrorsGiveTheWholeMessage) {
       {{"-o", "", "h"}, "ipv6disco: --output: empty path"},
       {{"--ne-file", missing}, "ipv6disco: cannot read NE file '" + missing + "': No such file or directory"},
       {{"--ne-file", badNes}, "ipv6disco: " + badNes + ":3: NE '10.1.2': not an address or a node name"},
+      {{"--ne-file", manyBad}, "ipv6disco: " + told + manyBad + ": 2 more lines not used"},
       {{"--user", "u", "h"}, "ipv6disco: --user applies to SNMPv3 only (--snmp-version 3)"},
       {{v3, "h"}, "ipv6disco: --snmp-version 3 needs --user"},
       {{v3, u, "--community", "c", "h"}, "ipv6disco: --community applies to SNMPv1 and SNMPv2c only"},

@@ -107,9 +107,15 @@ std::string Lookup(const char* node, int family, bool reverse = false) {
 
 TEST(ZWResolverTest, NumericAddressIsListedOnceOverlayAnswersInFileOrderAndTimeIsCountedPerThread) {
   const double before = ZWLookupSeconds();
-  ZWSetNamesOverlay(ZWNamesOverlay::FromText("# lab\n192.0.2.1   core1.lab core1\n2001:db8::1 core1.lab\n"
-                                             "192.0.2.2   core1.lab   # second address\n192.0.2.1   core1.lab\n192.0.2.1   other.lab\n"
-                                             "not-an-address core1.lab\n2001:db8:0:0::9 core1-v6.lab\n198.51.100.7\n"));
+  const char kHosts[] = "# lab\n192.0.2.1   core1.lab core1\n2001:db8::1 core1.lab\n"
+                        "192.0.2.2   core1.lab   # second address\n192.0.2.1   core1.lab\n192.0.2.1   other.lab\n"
+                        "not-an-address core1.lab\n2001:db8:0:0::9 core1-v6.lab\n198.51.100.7\n192.0.2.1\0 x\n";
+  std::vector<ZWUnusedLine> unused;
+  ZWSetNamesOverlay(ZWNamesOverlay::FromText(std::string(kHosts, sizeof kHosts - 1), &unused));
+  std::string told;
+  for (const ZWUnusedLine& u : unused) told += std::to_string(u.line) + " " + u.why + ";";
+  EXPECT_EQ(told, "7 ignored: the first word is not an IPv4 or IPv6 address;9 ignored: no name after the address;"
+                  "10 ignored: it holds a NUL byte;");
   struct Row { const char* what; std::string got, want; } rows[] = {
       {"numeric v4, once (the system answers once per socket type)", Lookup("127.0.0.1", AF_INET), "127.0.0.1"},
       {"v4, in file order, once", Lookup("core1.lab", AF_INET), "192.0.2.1 192.0.2.2"},
