@@ -2,6 +2,9 @@
 #include "engine/CDiscoEngine.h"
 
 #include <algorithm>
+#include <exception>
+#include <new>
+#include <string>
 #include <utility>
 
 #include "host/ZWResolver.h"
@@ -13,6 +16,7 @@ const char* DEStatusName(EDiscoJobStatus status) {
     case E_DJSProcessed: return "processed";
     case E_DJSFailed: return "failed";
     case E_DJSNotFinished: return "not-finished";
+    case E_DJSInterrupted: return "interrupted";
   }
   return "unknown";
 }
@@ -25,12 +29,13 @@ CDiscoEngine::CDiscoEngine(CDiscoAgent* agent, CDiscoStdRequester* requester,
     m_Definition.reset(new CKelRecord(*options.agentDefinition));
   }
   if (options.startUpThread) m_StartUpThread.reset(new CKelThread());
+  if (m_Requester != nullptr) m_Stoppable.reset(new CStoppableRequester(m_Requester));
   if (m_Agent != nullptr) {
     if (options.setNames) {
       m_Agent->KASetSCName();
       m_Agent->KASetSCDesc();
     }
-    m_Agent->m_Requester = m_Requester;
+    m_Agent->m_Requester = m_Stoppable.get();
     m_Agent->m_ValidAddr = &m_ValidAddr;
     m_Agent->m_Services = this;
     m_Agent->m_AgentDefinition = m_Definition.get();
@@ -126,7 +131,7 @@ long CDiscoEngine::DESubmit(CKelRecord* record) {
   size_t index;
   {
     std::lock_guard<std::mutex> lock(m_Mutex);
-    if (m_Stopping) {
+    if (m_Stopping || m_Interrupted) {
       delete record;
       return -1;
     }
@@ -161,15 +166,55 @@ void CDiscoEngine::Work() {
   }
 }
 
+void CDiscoEngine::DEInterrupt() {
+  if (m_Stoppable) m_Stoppable->Stop();
+  std::vector<std::unique_ptr<CKelRecord>> dropped;  // deleted outside the lock
+  {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    m_Interrupted = true;
+    for (size_t index : m_Queue) {
+      Slot& slot = *m_Slots[index];
+      dropped.emplace_back(slot.pending);
+      slot.pending = nullptr;
+      slot.job.status = E_DJSInterrupted;
+      m_Finished.push_back(index);
+      ++m_Done;
+    }
+    m_Queue.clear();
+  }
+  m_DoneCv.notify_all();
+}
+
+bool CDiscoEngine::CallAgent(CKelRecord* record) {
+  // Nothing may leave a worker thread: the NE fails, the run goes on. What
+  // the agent did with the record is unknown, so the engine leaves it be.
+  try {
+    m_Agent->DAProcessNewNe(record);
+    return true;
+  } catch (const std::bad_alloc&) {
+    CKelError(-220553, __FILE__, __LINE__, "out of memory in DAProcessNewNe");
+  } catch (const std::exception& e) {
+    const std::string message = "DAProcessNewNe ended by an exception: " + std::string(e.what());
+    CKelError(-220439, __FILE__, __LINE__, message.c_str());
+  } catch (...) {
+    CKelError(-220439, __FILE__, __LINE__, "DAProcessNewNe ended by an exception");
+  }
+  return false;
+}
+
 void CDiscoEngine::RunJob(size_t index, CKelRecord* record) {
   std::vector<KelErrorReport> errors;
   CDiscoSnmpSummary snmp;
   const double lookupsBefore = ZWLookupSeconds();
+  bool returned, cutShort = false;
   {
     KelThreadErrorScope scope;
-    if (m_Requester != nullptr) m_Requester->DSRNeBegin();
-    m_Agent->DAProcessNewNe(record);
-    if (m_Requester != nullptr) snmp = m_Requester->DSRNeEnd();
+    if (m_Stoppable) m_Stoppable->DSRNeBegin();
+    returned = CallAgent(record);
+    if (m_Stoppable) {
+      cutShort = CStoppableRequester::NeCutShort();
+      snmp = m_Stoppable->DSRNeEnd();
+    }
     errors = scope.Reports();
   }
   {
@@ -180,11 +225,13 @@ void CDiscoEngine::RunJob(size_t index, CKelRecord* record) {
     auto it = m_InFlight.find(record);
     if (it != m_InFlight.end() && it->second == index) {
       m_InFlight.erase(it);
-      slot.job.status = E_DJSNotFinished;
+      slot.job.status = returned ? E_DJSNotFinished : E_DJSFailed;
     }
+    if (cutShort) slot.job.status = E_DJSInterrupted;
     slot.job.errors.insert(slot.job.errors.end(), errors.begin(), errors.end());
     slot.job.snmp = std::move(snmp);
     slot.job.nameSeconds = ZWLookupSeconds() - lookupsBefore;
+    m_Finished.push_back(index);
     ++m_Done;
   }
   m_DoneCv.notify_all();
@@ -232,6 +279,11 @@ bool CDiscoEngine::DEWaitAll(std::chrono::milliseconds timeout) {
 size_t CDiscoEngine::DEDoneCount() const {
   std::lock_guard<std::mutex> lock(m_Mutex);
   return m_Done;
+}
+
+size_t CDiscoEngine::DEFinishedJob(size_t n) const {
+  std::lock_guard<std::mutex> lock(m_Mutex);
+  return m_Finished.at(n);
 }
 
 size_t CDiscoEngine::DEJobCount() const {

@@ -6,11 +6,12 @@
 // definition and start-up thread), hand records in with DESubmit (before
 // or after DEStartUp), open the start-up gate with DEStartUp, then
 // DEWaitAll and read the jobs. Records handed in before the gate opens wait
-// at the agent's gate on the worker threads.
+// at the agent's gate on the worker threads. DEInterrupt ends a run early.
 //
-// Thread-safety: DESubmit, DEStartUp, DEWaitAll and DEDoneCount may be
-// called from any thread. A job's results (DEJob) may be read once the job
-// is done, that is after DEWaitAll returned true.
+// Thread-safety: DESubmit, DEStartUp, DEInterrupt, DEWaitAll, DEDoneCount
+// and DEFinishedJob may be called from any thread. A job's results (DEJob)
+// may be read once the job is done: after DEFinishedJob named it, or after
+// DEWaitAll returned true.
 #ifndef ENGINE_CDISCOENGINE_H_
 #define ENGINE_CDISCOENGINE_H_
 
@@ -24,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/StoppableRequester.h"
 #include "host/CDiscoAgent.h"
 #include "host/CDiscoEngineServices.h"
 #include "host/CDiscoMediationData.h"
@@ -41,6 +43,7 @@ enum EDiscoJobStatus {
   E_DJSProcessed,    // went through every phase (DESNeProcessed)
   E_DJSFailed,       // ended without processing (DESJobDone)
   E_DJSNotFinished,  // the agent returned without ending the job
+  E_DJSInterrupted,  // the run was interrupted before the job was done
 };
 
 const char* DEStatusName(EDiscoJobStatus status);
@@ -107,9 +110,18 @@ class CDiscoEngine : public CDiscoEngineServices {
   // then deleted).
   long DESubmit(CKelRecord* record);
 
+  // Ends the run early: jobs not yet handed out end as E_DJSInterrupted at
+  // once (their records deleted), later submissions are refused, and every
+  // request the agent makes from now on is refused without being sent; a
+  // job in the agent's hands that has a request refused ends as
+  // E_DJSInterrupted too, one that needs none ends as it would have.
+  void DEInterrupt();
+
   // Waits until every submitted job is done. False on time-out.
   bool DEWaitAll(std::chrono::milliseconds timeout = std::chrono::minutes(10));
   size_t DEDoneCount() const;
+  // The number of the `n`-th job to be done (from 0), for n < DEDoneCount().
+  size_t DEFinishedJob(size_t n) const;
 
   size_t DEJobCount() const;
   // Job `index`; see the thread-safety note above.
@@ -135,12 +147,17 @@ class CDiscoEngine : public CDiscoEngineServices {
 
   void Work();
   void RunJob(size_t index, CKelRecord* record);
+  // The agent's DAProcessNewNe; false, with a report naming it, when it
+  // ended by an exception.
+  bool CallAgent(CKelRecord* record);
   void OpenGate();
   // The job of `record` handed out and not yet ended, or null; forgets it.
   Slot* Claim(const CKelRecord* record);
 
   CDiscoAgent* m_Agent;
   CDiscoStdRequester* m_Requester;
+  // What the agent asks through: m_Requester, until DEInterrupt.
+  std::unique_ptr<CStoppableRequester> m_Stoppable;
   CDiscoEngineOptions m_Options;
   std::unique_ptr<CKelRecord> m_Definition;
   CKelValidAddress m_ValidAddr;
@@ -152,9 +169,11 @@ class CDiscoEngine : public CDiscoEngineServices {
   std::deque<std::unique_ptr<Slot>> m_Slots;
   std::deque<size_t> m_Queue;
   std::map<const CKelRecord*, size_t> m_InFlight;
+  std::vector<size_t> m_Finished;  // job numbers in the order they were done
   size_t m_Done = 0;
   int m_Unmatched = 0;
   bool m_Stopping = false;
+  bool m_Interrupted = false;
   bool m_StartUpBegun = false;
   bool m_GateOpen = false;
   std::vector<std::thread> m_Workers;

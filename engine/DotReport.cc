@@ -36,7 +36,7 @@ std::string NeLabel(const CRunNe& ne) {
   if (!address.empty() && address != label) label += "\n" + address;
   std::string capabilities = Field(ne.record, "m_Capabilities");
   if (!capabilities.empty()) label += "\n" + capabilities;
-  if (!ne.processed) label += "\n(failed)";
+  if (!ne.processed) label += "\n(" + std::string(DEStatusWord(ne)) + ")";
   return label;
 }
 

@@ -125,7 +125,7 @@ void WriteNe(const CRunNe& ne, CJsonStream* stream) {
   CJsonStream& s = *stream;
   s.Open('{');
   s.Key("input").Value(ne.input);
-  s.Key("status").Value(ne.processed ? "processed" : "failed");
+  s.Key("status").Text(DEStatusWord(ne));
   const std::string mib = ne.snmp.MibSource();
   s.Key("ipv6Mib").Value(mib.empty() ? Json(nullptr) : Json(mib));
   s.Key("reason").Value(ne.processed ? Json(nullptr) : Json(DEFailureReason(ne)));
@@ -175,21 +175,39 @@ void StreamLink(const std::vector<CRunNe>& nes, const CRunLink& link, CJsonStrea
   s->Close();
 }
 
-}  // namespace
-
-void DEWriteJsonReport(const CRunReport& report, std::ostream& out) {
-  CJsonStream s(out);
+// The report's members, "nes" left out unless `withNes`.
+void WriteReport(const CRunReport& report, bool withNes, CJsonStream* stream) {
+  CJsonStream& s = *stream;
   s.Open('{');
   Json agent = Json::object();
   agent["name"] = report.agentName;
   agent["description"] = report.agentDescription;
   s.Key("agent").Value(agent);
   s.Key("cost").Value(CostOf(report.TotalCost()));
-  s.Key("nes").Open('[');
-  for (const CRunNe& ne : report.nes) WriteNe(ne, &s);
-  s.Close();
+  if (withNes) {
+    s.Key("nes").Open('[');
+    for (const CRunNe& ne : report.nes) WriteNe(ne, &s);
+    s.Close();
+  }
   s.Key("links").Open('[');
   for (const CRunLink& link : report.links) StreamLink(report.nes, link, &s);
   s.Close();
   s.Close();
+}
+
+}  // namespace
+
+void DEWriteJsonReport(const CRunReport& report, std::ostream& out) {
+  CJsonStream s(out);
+  WriteReport(report, true, &s);
+}
+
+void DEWriteJsonLine(const CRunNe& ne, std::ostream& out) {
+  CJsonStream s(out, true);
+  WriteNe(ne, &s);
+}
+
+void DEWriteJsonLinesEnd(const CRunReport& report, std::ostream& out) {
+  CJsonStream s(out, true);
+  WriteReport(report, false, &s);
 }

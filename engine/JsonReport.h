@@ -17,4 +17,10 @@
 // Writes `report` to `out`, indented by two, ending with a line break.
 void DEWriteJsonReport(const CRunReport& report, std::ostream& out);
 
+// JSON lines, for runs watched as they go: each NE as one line (the object
+// that the report's "nes" holds for it), and at the end one line with the
+// rest of the report ({"agent", "cost", "links"}).
+void DEWriteJsonLine(const CRunNe& ne, std::ostream& out);
+void DEWriteJsonLinesEnd(const CRunReport& report, std::ostream& out);
+
 #endif  // ENGINE_JSONREPORT_H_

@@ -4,7 +4,9 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-std::string Dump(const Json& value) { return value.dump(2, ' ', false, Json::error_handler_t::replace); }
+std::string Dump(const Json& value, bool compact) {
+  return value.dump(compact ? -1 : 2, ' ', false, Json::error_handler_t::replace);
+}
 
 }  // namespace
 
@@ -23,7 +25,7 @@ void CJsonStream::WriteString(std::string_view text) {
   // takes nlohmann's escaping, so that the bytes are the same either way.
   for (char c : text) {
     if (c < 0x20 || c > 0x7e || c == '"' || c == '\\') {
-      m_Out << Dump(Json(std::string(text)));
+      m_Out << Dump(Json(std::string(text)), true);
       return;
     }
   }
@@ -35,12 +37,16 @@ void CJsonStream::WriteString(std::string_view text) {
 void CJsonStream::Next() {
   if (m_Levels.empty()) return;
   Level& level = m_Levels.back();
-  m_Out << (level.empty ? "\n" : ",\n");
-  Indent(m_Levels.size());
+  if (m_Compact) {
+    if (!level.empty) m_Out << ',';
+  } else {
+    m_Out << (level.empty ? "\n" : ",\n");
+    Indent(m_Levels.size());
+  }
   level.empty = false;
   if (level.close == '}') {
     WriteString(m_Key);
-    m_Out << ": ";
+    m_Out << (m_Compact ? ":" : ": ");
   }
 }
 
@@ -53,7 +59,7 @@ void CJsonStream::Open(char bracket) {
 void CJsonStream::Close() {
   const Level level = m_Levels.back();
   m_Levels.pop_back();
-  if (!level.empty) {
+  if (!level.empty && !m_Compact) {
     m_Out << '\n';
     Indent(m_Levels.size());
   }
@@ -69,7 +75,7 @@ void CJsonStream::Value(const Json& value) {
   Next();
   // A dumped value's line breaks are its own (texts escape theirs): each
   // line after the first takes the depth's indentation.
-  const std::string text = Dump(value);
+  const std::string text = Dump(value, m_Compact);
   size_t from = 0;
   for (size_t at; (at = text.find('\n', from)) != std::string::npos; from = at + 1) {
     m_Out.write(text.data() + from, static_cast<std::streamsize>(at + 1 - from));

@@ -3,8 +3,9 @@
 // than one member or element in memory: objects and arrays are opened and
 // closed around their contents, and scalars, or whole values (small ones,
 // built as nlohmann::ordered_json), are written in between. Text bytes that
-// are not UTF-8 are written as U+FFFD. Not thread-safe; one document per
-// stream.
+// are not UTF-8 are written as U+FFFD. A compact stream writes as dump()
+// does instead: the whole document on one line. Not thread-safe; one
+// document per stream.
 #ifndef ENGINE_JSONSTREAM_H_
 #define ENGINE_JSONSTREAM_H_
 
@@ -16,7 +17,7 @@
 
 class CJsonStream {
  public:
-  explicit CJsonStream(std::ostream& out) : m_Out(out) {}
+  explicit CJsonStream(std::ostream& out, bool compact = false) : m_Out(out), m_Compact(compact) {}
   CJsonStream(const CJsonStream&) = delete;
   CJsonStream& operator=(const CJsonStream&) = delete;
 
@@ -50,6 +51,7 @@ class CJsonStream {
     bool empty;
   };
   std::ostream& m_Out;
+  const bool m_Compact;
   std::vector<Level> m_Levels;
   std::string m_Key;
   std::string m_Spaces;

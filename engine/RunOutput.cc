@@ -93,7 +93,9 @@ bool CRunOutput::Open(const CRunnerOptions& options, std::string* error) {
   }
   int reportFd = -1;
   if (!options.output.empty()) {
-    reportFd = OpenBeside(options.output, &m_TempName);
+    // JSON lines are for watching a run and resuming one that died: each
+    // line is whole when written, so the file is written where it stands.
+    if (options.format != EReportFormat::kJsonLines) reportFd = OpenBeside(options.output, &m_TempName);
     if (reportFd < 0) {
       m_TempName.clear();
       reportFd = open(options.output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -143,6 +145,10 @@ bool CRunOutput::Open(const CRunnerOptions& options, std::string* error) {
 }
 
 bool CRunOutput::WriteReport(const std::function<void(std::ostream&)>& write, std::string* error) {
+  return WritePart(write, error) && Finish(error);
+}
+
+bool CRunOutput::WritePart(const std::function<void(std::ostream&)>& write, std::string* error) {
   if (!m_Open) {
     *error = "the report has no destination";
     return false;
@@ -155,6 +161,10 @@ bool CRunOutput::WriteReport(const std::function<void(std::ostream&)>& write, st
     *error = "cannot write the report to " + m_ReportName + ": " + std::strerror(buffer->Error());
     return false;
   }
+  return true;
+}
+
+bool CRunOutput::Finish(std::string* error) {
   if (!m_TempName.empty()) {
     const bool closed = close(m_ReportFd) == 0;
     m_OwnsReportFd = false;

@@ -6,7 +6,9 @@
 //   when the run starts (so that a path that cannot be written stops the
 //   run at once), and renamed over the old one once the report is whole:
 //   a run that fails or is cut short leaves the previous report as it was.
-//   Anything else (a device, a pipe, a symbolic link) is written in place.
+//   Anything else (a device, a pipe, a symbolic link), and JSON lines (each
+//   line whole as it is written, for watching and resuming), are written in
+//   place.
 // - The trace goes to the --trace-file file or to standard error.
 // - Error reports are kept per NE for the report; at trace level 1 and
 //   above they are traced too, as level-1 lines.
@@ -46,6 +48,10 @@ class CRunOutput {
   // buffer, never the whole report in memory). False, with `error`, when it
   // could not be written.
   bool WriteReport(const std::function<void(std::ostream&)>& write, std::string* error);
+  // The same in pieces: each WritePart writes (and flushes) the next piece;
+  // Finish puts the whole in place.
+  bool WritePart(const std::function<void(std::ostream&)>& write, std::string* error);
+  bool Finish(std::string* error);
 
   // True when trace lines go to standard error (where a progress line
   // would mix with them).

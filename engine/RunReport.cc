@@ -31,6 +31,16 @@ size_t CRunReport::ProcessedCount() const {
   return count;
 }
 
+size_t CRunReport::InterruptedCount() const {
+  size_t count = 0;
+  for (const CRunNe& ne : nes) count += ne.interrupted ? 1 : 0;
+  return count;
+}
+
+const char* DEStatusWord(const CRunNe& ne) {
+  return ne.processed ? "processed" : ne.interrupted ? "interrupted" : "failed";
+}
+
 CRunCost DECostOf(const CRunNe& ne) {
   CRunCost cost;
   for (const CDiscoSnmpSummary::Target& target : ne.snmp.targets) {
@@ -55,6 +65,7 @@ CRunCost CRunReport::TotalCost() const {
 
 std::string DEFailureReason(const CRunNe& ne) {
   if (ne.processed) return "";
+  if (ne.interrupted) return "the run was interrupted before it was done";
   // The fields a request goes to, as the requester picks its target.
   bool addressToAsk = false;
   for (const char* field : {"m_SnmpAccessIP", "m_UniqueAddress", "m_IpAddress"}) {

@@ -21,6 +21,7 @@
 struct CRunNe {
   std::string input;                         // the NE as the user named it
   bool processed = false;                    // false: failed (or never finished)
+  bool interrupted = false;                  // the run stopped before it was done; not processed
   const CKelRecord* record = nullptr;        // as handed back; null when none was
   const CDiscoProcessedData* proc = nullptr;  // null when none was made
   std::vector<KelErrorReport> errors;        // reports made while it was processed
@@ -38,8 +39,12 @@ struct CRunCost {
 };
 CRunCost DECostOf(const CRunNe& ne);
 
+// "processed", "failed" or "interrupted".
+const char* DEStatusWord(const CRunNe& ne);
+
 // Why a failed NE failed, as a whole sentence without final stop; "" for a
-// processed NE. An NE given by a name that left it no address to ask: "the
+// processed NE, "the run was interrupted before it was done" for an
+// interrupted one. An NE given by a name that left it no address to ask: "the
 // name 'X' does not resolve"; else the targets' failure texts, else their
 // silence texts (each distinct text once, joined by "; "); else "no answer
 // to the forwarding questions".
@@ -73,7 +78,8 @@ struct CRunReport {
   std::vector<CRunLink> links;
 
   size_t ProcessedCount() const;
-  size_t FailedCount() const { return nes.size() - ProcessedCount(); }
+  size_t InterruptedCount() const;
+  size_t FailedCount() const { return nes.size() - ProcessedCount() - InterruptedCount(); }
   CRunCost TotalCost() const;  // the sum over the NEs
 };
 

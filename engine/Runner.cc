@@ -11,6 +11,7 @@
 
 #include "engine/CDiscoEngine.h"
 #include "engine/DotReport.h"
+#include "engine/InterruptSignals.h"
 #include "engine/JsonReport.h"
 #include "engine/NeInput.h"
 #include "engine/PluginLoader.h"
@@ -65,7 +66,22 @@ void Render(const CRunReport& report, EReportFormat format, std::ostream& out) {
     case EReportFormat::kText: DEWriteTextReport(report, out); break;
     case EReportFormat::kJson: DEWriteJsonReport(report, out); break;
     case EReportFormat::kDot: DEWriteDotReport(report, out); break;
+    case EReportFormat::kJsonLines: DEWriteJsonLinesEnd(report, out); break;
   }
+}
+
+// What the report shows of a job that is done.
+CRunNe NeOf(const CDiscoJob& job, const std::string& input) {
+  CRunNe ne;
+  ne.input = input;
+  ne.processed = job.status == E_DJSProcessed;
+  ne.interrupted = job.status == E_DJSInterrupted;
+  ne.record = job.record.get();
+  ne.proc = job.proc.get();
+  ne.errors = job.errors;
+  ne.snmp = job.snmp;
+  ne.nameSeconds = job.nameSeconds;
+  return ne;
 }
 
 }  // namespace
@@ -85,6 +101,8 @@ std::unique_ptr<CDiscoStdRequester> DEMakeRequester(const CRunnerOptions& option
 }
 
 int DERunDiscovery(const CRunnerOptions& options, FILE* err) {
+  // Before any thread starts, so that every thread holds them back.
+  CInterruptSignals signals;
   // Input files and options first: what the user named must be usable
   // before anything starts.
   std::shared_ptr<ZWNamesOverlay> overlay;
@@ -136,10 +154,33 @@ int DERunDiscovery(const CRunnerOptions& options, FILE* err) {
   WarmNeNames(options.nes);
   for (const std::string& ne : options.nes) engine.DESubmit(DEMakeNeRecord(ne).release());
   engine.DEStartUp();
+  const bool lines = options.format == EReportFormat::kJsonLines;
+  size_t written = 0;  // JSON lines: the NEs written, in the order they were done
+  auto writeDone = [&] {
+    for (const size_t done = engine.DEDoneCount(); lines && written < done; ++written) {
+      const size_t index = engine.DEFinishedJob(written);
+      const CRunNe ne = NeOf(engine.DEJob(index), options.nes[index]);
+      if (!output.WritePart([&](std::ostream& out) { DEWriteJsonLine(ne, out); }, &problem)) return false;
+    }
+    return true;
+  };
   {
     CProgressLine progress(err, isatty(fileno(err)) == 1 && !output.TracesToStandardError());
     const size_t total = options.nes.size();
-    while (!engine.DEWaitAll(std::chrono::milliseconds(200))) {
+    bool interrupted = false;
+    bool done = false;
+    while (!done) {
+      done = engine.DEWaitAll(std::chrono::milliseconds(100));
+      if (!interrupted && signals.Poll() != 0) {
+        interrupted = true;
+        engine.DEInterrupt();
+        progress.Finish();  // the message takes a line of its own
+        std::fputs("ipv6disco: interrupted: ending the NEs under way (a second signal stops at once)\n", err);
+      }
+      if (!writeDone()) {
+        engine.DEInterrupt();
+        return Fail(err, kExitFatal, problem);
+      }
       progress.Update(engine.DEDoneCount(), total);
     }
   }
@@ -147,23 +188,14 @@ int DERunDiscovery(const CRunnerOptions& options, FILE* err) {
   CRunReport report;
   report.agentName = agent->KAGetName();
   report.agentDescription = agent->KAGetDesc();
-  for (size_t i = 0; i < engine.DEJobCount(); ++i) {
-    const CDiscoJob& job = engine.DEJob(i);
-    CRunNe ne;
-    ne.input = options.nes[i];
-    ne.processed = job.status == E_DJSProcessed;
-    ne.record = job.record.get();
-    ne.proc = job.proc.get();
-    ne.errors = job.errors;
-    ne.snmp = job.snmp;
-    ne.nameSeconds = job.nameSeconds;
-    report.nes.push_back(std::move(ne));
-  }
+  for (size_t i = 0; i < engine.DEJobCount(); ++i) report.nes.push_back(NeOf(engine.DEJob(i), options.nes[i]));
   // Names resolve while the run's names overlay is still installed.
   report.links = DEBuildLinks(report.nes, DEIndexOwners(report.nes, DEResolveIPv6));
 
   if (!output.WriteReport([&](std::ostream& out) { Render(report, options.format, out); }, &problem)) {
     return Fail(err, kExitFatal, problem);
   }
+  // A signal that came after the last NE was done cut nothing short.
+  if (report.InterruptedCount() > 0) return 128 + signals.Caught();
   return report.FailedCount() == 0 ? kExitAllProcessed : kExitSomeFailed;
 }

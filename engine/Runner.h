@@ -18,6 +18,8 @@ enum {
   kExitFatal = 1,       // the plug-in could not be loaded, or another fatal error
   kExitUsage = 2,       // a usage error
   kExitSomeFailed = 3,  // the run ended, and some NE was not processed
+  // 128 + the signal number when SIGINT (130) or SIGTERM (143) interrupted
+  // the run: the report holds the NEs done, the others "interrupted".
 };
 
 // Runs `options` (as DEParseRunnerOptions gave them); messages for the

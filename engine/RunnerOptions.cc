@@ -44,7 +44,8 @@ const char kUsage[] =
     "  --context NAME          SNMPv3 context (default: the default context)\n"
     "\n"
     "output:\n"
-    "  --format F              text (default), json or dot\n"
+    "  --format F              text (default), json, jsonl (a line per NE as it ends,\n"
+    "                          then one with the links) or dot\n"
     "  -o, --output FILE       write the report to FILE instead of standard output\n"
     "  --trace-level N         0 (default) to 5; 5 traces every SNMP request\n"
     "  --trace-file FILE       write the trace to FILE instead of standard error\n"
@@ -52,7 +53,9 @@ const char kUsage[] =
     "  --version               show the version\n"
     "\n"
     "exit status: 0 every NE processed, 3 some NE failed, 2 usage error,\n"
-    "1 the plug-in could not be loaded or another fatal error\n";
+    "1 the plug-in could not be loaded or another fatal error, 130 or 143\n"
+    "interrupted by SIGINT or SIGTERM (NEs not done are reported \"interrupted\";\n"
+    "a second signal stops at once)\n";
 
 const char kVersion[] = "ipv6disco 1.0\n";
 
@@ -278,8 +281,10 @@ class Parser {
         o.format = EReportFormat::kJson;
       } else if (value == "dot") {
         o.format = EReportFormat::kDot;
+      } else if (value == "jsonl") {
+        o.format = EReportFormat::kJsonLines;
       } else {
-        return BadValue(name, value, "text, json or dot");
+        return BadValue(name, value, "text, json, jsonl or dot");
       }
     } else if (name == "--output") {
       if (value.empty()) return Bad("--output: empty path");

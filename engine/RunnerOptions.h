@@ -10,7 +10,7 @@
 
 #include "snmp/NetSnmpOptions.h"
 
-enum class EReportFormat { kText, kJson, kDot };
+enum class EReportFormat { kText, kJson, kDot, kJsonLines };
 
 struct CRunnerOptions {
   std::vector<std::string> nes;  // in the order given (arguments and NE files)

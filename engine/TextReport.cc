@@ -67,7 +67,9 @@ class Writer {
 
   void Write() {
     m_Out << m_Report.nes.size() << " NE" << (m_Report.nes.size() == 1 ? "" : "s") << ": "
-          << m_Report.ProcessedCount() << " processed, " << m_Report.FailedCount() << " failed; "
+          << m_Report.ProcessedCount() << " processed, " << m_Report.FailedCount() << " failed"
+          << (m_Report.InterruptedCount() ? ", " + std::to_string(m_Report.InterruptedCount()) + " interrupted" : "")
+          << "; "
           << m_Report.links.size() << " link" << (m_Report.links.size() == 1 ? "" : "s") << "; "
           << CostText(m_Report.TotalCost()) << " in all (agent " << m_Report.agentName << ", " << m_Report.agentDescription << ")\n";
     for (size_t i = 0; i < m_Report.nes.size(); ++i) WriteNe(i);
@@ -80,7 +82,7 @@ class Writer {
     std::string address = Text(record, "m_UniqueAddress");
     m_Out << "\n" << NameOf(ne);
     if (!address.empty()) m_Out << "  " << address;
-    m_Out << "  " << (ne.processed ? "processed" : "failed") << "\n";
+    m_Out << "  " << DEStatusWord(ne) << "\n";
     Line("reason", OneLine(DEFailureReason(ne)));
     Line("capabilities", Text(record, "m_Capabilities"));
     Line("description", Text(record, "m_Description"));

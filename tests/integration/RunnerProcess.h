@@ -1,9 +1,10 @@
 // Runs a program from a test (standard input /dev/null): exit status, standard
-// output and standard error.
+// output and standard error; `signal` (when not 0) is sent to it after `afterMs`.
 #ifndef TESTS_INTEGRATION_RUNNERPROCESS_H_
 #define TESTS_INTEGRATION_RUNNERPROCESS_H_
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,7 +26,8 @@ inline std::string ReadWhole(const std::string& path) {
   return text.str();
 }
 
-inline RunnerResult RunProgram(const std::string& program, std::vector<std::string> args) {
+inline RunnerResult RunProgram(const std::string& program, std::vector<std::string> args, int signal = 0,
+                               int afterMs = 0) {
   TempDir dir;
   const std::string out = dir.Path() + "/out", err = dir.Path() + "/err";
   args.insert(args.begin(), program);
@@ -41,6 +43,7 @@ inline RunnerResult RunProgram(const std::string& program, std::vector<std::stri
     execv(program.c_str(), argv.data());
     _exit(127);
   }
+  if (pid > 0 && signal != 0) usleep(afterMs * 1000), kill(pid, signal);
   int status = 0;
   if (pid <= 0 || waitpid(pid, &status, 0) != pid) return {-1, ReadWhole(out), ReadWhole(err)};
   return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadWhole(out),

@@ -2,10 +2,13 @@
 // the demo lab replayed and served by snmpsim, the names overlay, report file, traces, dumps.
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <map>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -88,6 +91,51 @@ TEST(RunnerTest, DemoLabReplayGivesEveryNeAndLink) {
   EXPECT_EQ(Kept(one.out), Kept(ReadWhole(file)));
   EXPECT_EQ(Kept(six.out), Kept(one.out));
   ExpectDemoReport(one.out, "json");
+  // JSON lines: each NE on a line as it ends, then the rest; together the report, timings aside.
+  RunnerResult lines = RunRunner(Lab({"--format", "jsonl", "--threads", "6"}));
+  EXPECT_EQ(lines.status, 3);
+  Json whole = ParseJson(one.out), rest, nes = Json::array();
+  whole.erase("cost");
+  std::map<Json, size_t> order;  // input -> position in the report
+  for (Json& ne : whole["nes"]) ne.erase("cost"), order.emplace(ne["input"], order.size());
+  std::istringstream in(lines.out);
+  for (std::string line; std::getline(in, line);) {
+    Json j = ParseJson(line);
+    j.erase("cost");
+    (j.contains("input") ? nes[order.at(j["input"])] : rest) = j;
+  }
+  EXPECT_EQ(nes, whole["nes"]);
+  whole.erase("nes");
+  EXPECT_EQ(rest, whole);
+}
+
+TEST(RunnerTest, AnInterruptEndsTheRunAtOnceReportingEveryNe) {
+  // Four silent NEs on one worker, 2 s a request: the signal comes while the first waits for its answer.
+  TempDir dir;
+  const Args nes = {"198.51.100.11", "198.51.100.12", "192.0.2.99", "2001:db8:2::5"};
+  const struct { int signal, status; const char* format, *seen; } rows[] = {  // seen: NEs in the order written
+      {SIGINT, 130, "jsonl", ".12 interrupted, .99 interrupted, :5 interrupted, .11 interrupted, links"},
+      {SIGTERM, 143, "json", ".11 interrupted, .12 interrupted, .99 interrupted, :5 interrupted, links"}};
+  for (const auto& row : rows) {
+    const std::string file = dir.Path() + "/r." + row.format;
+    Args args = {"--threads", "1", "--timeout", "2", "--retries", "0", "--format", row.format, "-o", file};
+    args.insert(args.end(), nes.begin(), nes.end());
+    const auto start = std::chrono::steady_clock::now();
+    RunnerResult r = RunProgram(std::string(TEST_BINARY_DIR) + "/ipv6disco", args, row.signal, 500);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4)) << row.format;
+    EXPECT_EQ(r.status, row.status);
+    EXPECT_EQ(r.err, "ipv6disco: interrupted: ending the NEs under way (a second signal stops at once)\n");
+    Json report = Json::array();  // the NE objects and the rest, as written
+    std::istringstream in(ReadWhole(file));
+    for (std::string line; row.format == std::string("jsonl") && std::getline(in, line);) report.push_back(ParseJson(line));
+    if (report.empty()) report = ParseJson(in.str())["nes"], report.push_back(ParseJson(in.str()));
+    std::string seen;
+    for (const Json& j : report) {
+      const std::string input = j.value("input", "");
+      seen += j.contains("links") ? "links" : input.substr(input.find_last_of(".:")) + " " + j.value("status", "") + ", ";
+    }
+    EXPECT_EQ(seen, row.seen);
+  }
 }
 
 TEST(RunnerTest, TextAndDotSummariseTheRunAndAnUnwritableReportIsFatal) {

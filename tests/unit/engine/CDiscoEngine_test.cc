@@ -39,7 +39,7 @@ TEST_F(CDiscoEngineTest, OptionsDecideWhatTheAgentGetsAndAllIsClearedAfterwards)
     {
       CDiscoEngine engine(&a, &requester, Options(1, all));
       EXPECT_STREQ(a.KAGetDesc(), all ? "Scripted test agent" : "");
-      EXPECT_TRUE(a.m_Requester == &requester && a.m_Services == &engine && a.m_ValidAddr != nullptr &&
+      EXPECT_TRUE(a.m_Requester != nullptr && a.m_Services == &engine && a.m_ValidAddr != nullptr &&
                   (a.m_StartUpThread != nullptr) == all && a.m_AgentDefinition != definition.get());
       engine.DEStartUp();
       EXPECT_TRUE(engine.DEWaitStartUp(kLong) && a.Count("startup") == 1 && a.m_DoneStartUp == E_KBTrue);
@@ -87,6 +87,54 @@ TEST_F(CDiscoEngineTest, NesHandedInBeforeStartUpWaitAtTheGate) {
   release.set_value();
   ASSERT_TRUE(engine.DEWaitAll(kLong) && engine.DEWaitStartUp(milliseconds(0)));
   EXPECT_TRUE(agent.Log().front() == "startup" && agent.Count("startup") == 1 && agent.Count("filter") == 5);
+}
+
+TEST_F(CDiscoEngineTest, AnInterruptEndsQueuedNesAtOnceAndARunningOneAtItsNextRequest) {
+  for (bool asks : {true, false}) {  // NE 0 waits in its mediation, then asks the device something, or not
+    ScriptedAgent a;
+    std::promise<void> release;
+    auto released = release.get_future().share();
+    std::atomic<bool> entered{false};
+    a.mediation = [&](ScriptedAgent& self, CKelRecord* ne) {
+      if (NeNumber(ne) != 0) return;
+      entered = true, released.wait();
+      if (asks) delete self.m_Requester->DSRSnmpGet(ne, "sysDescr", "0", nullptr);
+    };
+    CDiscoEngine engine(&a, &requester, Options(1));
+    engine.DEStartUp();
+    for (size_t i = 0; i < 3; ++i) engine.DESubmit(NewNe(i));
+    while (!entered) std::this_thread::yield();
+    engine.DEInterrupt();
+    EXPECT_TRUE(engine.DESubmit(NewNe(3)) == -1 && engine.DEDoneCount() == 2);  // the queued NEs end at once
+    release.set_value();
+    ASSERT_TRUE(engine.DEWaitAll(kLong));
+    std::string seen;
+    for (size_t n = 0; n < 3; ++n) {
+      seen += std::to_string(engine.DEFinishedJob(n)) + DEStatusName(engine.DEJob(engine.DEFinishedJob(n)).status) + " ";
+    }
+    EXPECT_EQ(seen, asks ? "1interrupted 2interrupted 0interrupted " : "1interrupted 2interrupted 0processed ");
+  }
+  EXPECT_EQ(requester.Count(), 0);
+}
+
+TEST_F(CDiscoEngineTest, AnExceptionFromTheAgentFailsItsNeWithAReportAndTheRunGoesOn) {
+  agent.newNe = [](ScriptedAgent& self, CKelRecord* ne) {
+    if (NeNumber(ne) == 2) return self.StandardNewNe(ne);
+    std::unique_ptr<CKelRecord> owned(ne);  // the agent's, as it would be
+    if (NeNumber(ne) == 0) throw std::bad_alloc();
+    throw std::runtime_error("lost");
+  };
+  CDiscoEngine engine(&agent, &requester, Options(2));
+  engine.DEStartUp();
+  for (size_t i = 0; i < 3; ++i) engine.DESubmit(NewNe(i));
+  ASSERT_TRUE(engine.DEWaitAll(kLong));
+  const char* expected[] = {"failed -220553 out of memory in DAProcessNewNe",
+                            "failed -220439 DAProcessNewNe ended by an exception: lost", "processed"};
+  for (size_t i = 0; i < 3; ++i) {
+    std::string seen = DEStatusName(engine.DEJob(i).status);
+    for (const KelErrorReport& r : engine.DEJob(i).errors) seen += " " + std::to_string(r.code) + " " + r.message;
+    EXPECT_EQ(seen, expected[i]) << "NE " << i;
+  }
 }
 
 TEST_F(CDiscoEngineTest, DestroyingBeforeStartUpReleasesEveryRecord) {

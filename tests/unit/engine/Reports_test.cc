@@ -26,6 +26,7 @@ struct SmallRun : FakeRun {
     AddNe("192.0.2.1", "192.0.2.1", true, "r1.lab");
     AddNe("2001:db8:1::2", "2001:db8:1::2", false, "s\"q");
     AddNe("gone", nullptr, false), report.nes[2].record = nullptr;
+    AddNe("cut", nullptr, false), report.nes[3].record = nullptr, report.nes[3].interrupted = true;
     auto* caps = new CKelDoubleList();
     for (const char* cap : {"isIPv6Router", "isIPv4Node"}) caps->KDLAddToListEnd(Str(cap));
     records[0]->KRAddOrSetValue("m_Capabilities", new CKelAtom(caps, E_KDTList));
@@ -76,7 +77,7 @@ TEST(ReportsTest, JsonGivesARepeatedNameOnceWhereItFirstStandsWithItsLastValue) 
 
 TEST(ReportsTest, TextGivesABlockPerNe) {
   EXPECT_EQ(Write(DEWriteTextReport, SmallRun().report),
-            "3 NEs: 1 processed, 2 failed; 3 links; 3 requests in 6 PDUs, 3 unanswered; SNMP 1.500 s, names "
+            "4 NEs: 1 processed, 2 failed, 1 interrupted; 3 links; 3 requests in 6 PDUs, 3 unanswered; SNMP 1.500 s, names "
             "0.250 s in all (agent IPv6, Tovra IPv6 Discovery Agent)\n\n"
             "r1.lab  192.0.2.1  processed\n"
             "  capabilities  isIPv6Router, isIPv4Node\n"
@@ -97,7 +98,9 @@ TEST(ReportsTest, TextGivesABlockPerNe) {
             "  1 error report\n"
             "    error -220553 at x.cc:1\n\n"
             "gone  failed\n"
-            "  reason        the name 'gone' does not resolve\n");
+            "  reason        the name 'gone' does not resolve\n\n"
+            "cut  interrupted\n"
+            "  reason        the run was interrupted before it was done\n");
 }
 
 TEST(ReportsTest, DotGivesOneEdgePerPairQuotingEveryText) {
