@@ -109,7 +109,7 @@ void CDiscoIPv6Agent::DIPv6ProcessEndNode(CKelRecord* neRecord) {
   }
 
   if (capability != nullptr) {
-    CKelAtom* atom = new (std::nothrow) CKelAtom(capability);
+    CKelAtom* atom = KelNew<CKelAtom>(capability);
     if (atom == nullptr) {
       CKelError(-220553, __FILE__, __LINE__);
     } else {

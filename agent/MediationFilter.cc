@@ -69,7 +69,7 @@ int CDiscoIPv6Agent::DIPv6UpdateNeSnmpIp(CKelRecord* neRecord) {
   const char* name = nameAtom != nullptr ? nameAtom->KAString() : nullptr;
   addrinfo* addresses = name != nullptr ? DIPv6GetIPv4AddressList(name) : nullptr;
   if (addresses != nullptr) {
-    CKelRecord* copy = new (std::nothrow) CKelRecord(*neRecord);
+    CKelRecord* copy = KelNew<CKelRecord>(*neRecord);
     if (copy == nullptr) {
       CKelError(-220553, __FILE__, __LINE__);
     } else {

@@ -64,7 +64,7 @@ void CDiscoIPv6Agent::DAProcessNewNe(CKelRecord* neRecord) {
     DACreateNeKey(neRecord);
     if (DIPv6IsHaveAccessPresent(neRecord) == E_KBTrue) bInDetailsAgent = E_KBFalse;
 
-    SetField(neRecord, "m_UpdAgent", new (std::nothrow) CKelAtom(KAGetName()), __LINE__);
+    SetField(neRecord, "m_UpdAgent", KelNew<CKelAtom>(KAGetName()), __LINE__);
 
     if (m_AgentDefinition == nullptr) {
       processNe = E_KBFalse;
@@ -89,7 +89,7 @@ void CDiscoIPv6Agent::DAProcessNewNe(CKelRecord* neRecord) {
       DADeletePhaseTag(neRecord);
       DADeleteNeKey(neRecord);
       DADeleteUnneededOutputTags(neRecord);
-      SetField(neRecord, "m_FailedFlag", new (std::nothrow) CKelAtom(1), __LINE__);
+      SetField(neRecord, "m_FailedFlag", KelNew<CKelAtom>(1), __LINE__);
     }
     // The engine counts the job as handed over even for a null record, so
     // it is told the job is over either way.

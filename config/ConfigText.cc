@@ -26,12 +26,7 @@ const char* ConfigNextRun(const char* text, char* field, size_t fieldSize) {
 
 void ConfigDeleteTextTree(CKelTreeList* tree) {
   if (tree == nullptr) return;
-  const CKelDoubleList* entries = tree->KTLIterator();
-  if (entries != nullptr) {
-    for (CKelListable* e = entries->KDLHead(); e != nullptr; e = entries->KDLGetNext(e)) {
-      free(static_cast<CKelPointer*>(e)->KPData());
-    }
-  }
+  tree->KTLForEach([](CKelPointer* wrapper) { free(wrapper->KPData()); });
   tree->KTLDeleteWrappers();
   delete tree;
 }

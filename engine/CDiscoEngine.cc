@@ -26,7 +26,7 @@ CDiscoEngine::CDiscoEngine(CDiscoAgent* agent, CDiscoStdRequester* requester,
     : m_Agent(agent), m_Requester(requester), m_Options(options) {
   m_Options.agentDefinition = nullptr;  // the copy below is the engine's
   if (options.agentDefinition != nullptr) {
-    m_Definition.reset(new CKelRecord(*options.agentDefinition));
+    m_Definition.reset(KelNew<CKelRecord>(*options.agentDefinition));
   }
   if (options.startUpThread) m_StartUpThread.reset(new CKelThread());
   if (m_Requester != nullptr) m_Stoppable.reset(new CStoppableRequester(m_Requester));
@@ -251,19 +251,22 @@ CDiscoEngine::Slot* CDiscoEngine::Claim(const CKelRecord* record) {
 void CDiscoEngine::DESNeProcessed(CKelRecord* record, std::unique_ptr<CDiscoMediationData> med,
                                   std::unique_ptr<CDiscoProcessedData> proc) {
   // Copied now: the caller deletes the record when this returns.
-  std::unique_ptr<CKelRecord> copy(record != nullptr ? new CKelRecord(*record) : nullptr);
+  std::unique_ptr<CKelRecord> copy(record != nullptr ? KelNew<CKelRecord>(*record) : nullptr);
   if (!m_Options.keepMediationData) med.reset();  // released outside the lock
   std::lock_guard<std::mutex> lock(m_Mutex);
   Slot* slot = Claim(record);
   if (slot == nullptr) return;  // the stores die with the arguments
-  slot->job.status = E_DJSProcessed;
+  // Without its record the NE's result is not whole (the failed copy was
+  // reported).
+  slot->job.status = copy != nullptr ? E_DJSProcessed : E_DJSFailed;
+  if (copy == nullptr) return;
   slot->job.record = std::move(copy);
   slot->job.med = std::move(med);
   slot->job.proc = std::move(proc);
 }
 
 void CDiscoEngine::DESJobDone(CKelRecord* record) {
-  std::unique_ptr<CKelRecord> copy(record != nullptr ? new CKelRecord(*record) : nullptr);
+  std::unique_ptr<CKelRecord> copy(record != nullptr ? KelNew<CKelRecord>(*record) : nullptr);
   std::lock_guard<std::mutex> lock(m_Mutex);
   Slot* slot = Claim(record);
   if (slot == nullptr) return;

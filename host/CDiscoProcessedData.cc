@@ -13,24 +13,38 @@ CDiscoProcessedData::~CDiscoProcessedData() {
   }
 }
 
+// Both take their list only once every allocation they need is made, so that
+// a failed one leaves the store as it was.
 int CDiscoProcessedData::DPDAddRemoteNbr(CKelDoubleList* localNbr, CKelDoubleList* remoteNbr) {
   if (localNbr == nullptr || remoteNbr == nullptr) return KEL_ERR_NULL_ARG;
-  if (remoteNbr == localNbr || !m_Owned.Insert(remoteNbr)) return KEL_ERR_DUPLICATE;
+  if (remoteNbr == localNbr || m_Owned.Contains(remoteNbr)) return KEL_ERR_DUPLICATE;
   // A local neighbour already added takes the remote neighbour at once;
   // otherwise it waits until its local neighbour arrives.
-  auto added = m_LocalIndex.find(localNbr);
-  if (added != m_LocalIndex.end()) {
-    m_Local[added->second].remotes.push_back(remoteNbr);
-  } else {
-    m_Pending[localNbr].push_back(remoteNbr);
+  std::vector<CKelDoubleList*>* remotes;
+  try {
+    auto added = m_LocalIndex.find(localNbr);
+    remotes = added != m_LocalIndex.end() ? &m_Local[added->second].remotes : &m_Pending[localNbr];
+    remotes->reserve(remotes->size() + 1);
+    m_Owned.ReserveOne();
+  } catch (const std::bad_alloc&) {
+    return KEL_ERR_NO_MEMORY;  // an empty pending entry may stay: it holds nothing
   }
+  m_Owned.Insert(remoteNbr);
+  remotes->push_back(remoteNbr);
   return KEL_OK;
 }
 
 int CDiscoProcessedData::DPDAddLocalNbr(CKelDoubleList* localNbr) {
   if (localNbr == nullptr) return KEL_ERR_NULL_ARG;
-  if (!m_Owned.Insert(localNbr)) return KEL_ERR_DUPLICATE;
-  m_LocalIndex.emplace(localNbr, m_Local.size());
+  if (m_Owned.Contains(localNbr)) return KEL_ERR_DUPLICATE;
+  try {
+    m_Local.reserve(m_Local.size() + 1);
+    m_Owned.ReserveOne();
+    m_LocalIndex.emplace(localNbr, m_Local.size());
+  } catch (const std::bad_alloc&) {
+    return KEL_ERR_NO_MEMORY;
+  }
+  m_Owned.Insert(localNbr);
   LocalNbr local{localNbr, {}};
   auto pending = m_Pending.find(localNbr);
   if (pending != m_Pending.end()) {

@@ -22,12 +22,13 @@ class CDiscoProcessedData {
   ~CDiscoProcessedData();
 
   // Files `remoteNbr` (taken over) under `localNbr`, which need not have
-  // been added yet. Returns 1, KEL_ERR_NULL_ARG, or KEL_ERR_DUPLICATE when
-  // the store already holds `remoteNbr` (nothing taken).
+  // been added yet. Returns 1, KEL_ERR_NULL_ARG, KEL_ERR_DUPLICATE when the
+  // store already holds `remoteNbr`, or KEL_ERR_NO_MEMORY (nothing taken on
+  // failure).
   int DPDAddRemoteNbr(CKelDoubleList* localNbr, CKelDoubleList* remoteNbr);
   // Adds `localNbr` (taken over) with every remote neighbour filed under it.
-  // Returns 1, KEL_ERR_NULL_ARG, or KEL_ERR_DUPLICATE when the store already
-  // holds `localNbr` (nothing taken).
+  // Returns 1, KEL_ERR_NULL_ARG, KEL_ERR_DUPLICATE when the store already
+  // holds `localNbr`, or KEL_ERR_NO_MEMORY (nothing taken on failure).
   int DPDAddLocalNbr(CKelDoubleList* localNbr);
 
   struct LocalNbr {

@@ -11,6 +11,14 @@ CKelASN1Address::CKelASN1Address(const uint32_t* subIds, int count) {
 }
 
 CKelASN1Address* CKelASN1Address::KAAFromString(const char* dotted) {
+  try {
+    return FromString(dotted);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+CKelASN1Address* CKelASN1Address::FromString(const char* dotted) {
   if (dotted == nullptr) return nullptr;
   const char* p = dotted;
   if (*p == '.') ++p;
@@ -32,7 +40,7 @@ CKelASN1Address* CKelASN1Address::KAAFromString(const char* dotted) {
   } else if (p != dotted) {
     return nullptr;  // a lone "."
   }
-  return new (std::nothrow) CKelASN1Address(std::move(subIds));
+  return new CKelASN1Address(std::move(subIds));
 }
 
 uint32_t CKelASN1Address::KAAAddressAt(int i) const {
@@ -41,6 +49,14 @@ uint32_t CKelASN1Address::KAAAddressAt(int i) const {
 }
 
 char* CKelASN1Address::KAAAddressPrint() const {
+  try {
+    return AddressPrint();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+char* CKelASN1Address::AddressPrint() const {
   std::string out;
   out.reserve(m_SubIds.size() * 4);
   char buf[16];
@@ -48,7 +64,7 @@ char* CKelASN1Address::KAAAddressPrint() const {
     snprintf(buf, sizeof(buf), i == 0 ? "%u" : ".%u", static_cast<unsigned>(m_SubIds[i]));
     out += buf;
   }
-  return strdup(out.c_str());
+  return KelDupText(out.c_str());
 }
 
 __boolean CKelASN1Address::KAAMatchAddress(const CKelASN1Address* other) const {

@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "host/KelAlloc.h"
 #include "host/KelTypes.h"
 
 class CKelASN1Address {
  public:
+  KEL_ALLOCATED_HERE
   CKelASN1Address() = default;
   CKelASN1Address(const uint32_t* subIds, int count);
   explicit CKelASN1Address(std::vector<uint32_t> subIds) : m_SubIds(std::move(subIds)) {}
@@ -32,6 +34,8 @@ class CKelASN1Address {
   const std::vector<uint32_t>& KAASubIds() const { return m_SubIds; }
 
  private:
+  static CKelASN1Address* FromString(const char* dotted);  // throws std::bad_alloc
+  char* AddressPrint() const;                              // throws std::bad_alloc
   std::vector<uint32_t> m_SubIds;
 };
 

@@ -13,7 +13,7 @@
 namespace {
 
 // A malloc'ed copy of `text`, "" for null. Null only when memory runs out.
-char* DupText(const char* text) { return strdup(text != nullptr ? text : ""); }
+char* DupText(const char* text) { return KelDupText(text); }
 
 }  // namespace
 
@@ -34,7 +34,9 @@ CKelAtom::CKelAtom(char* text) : m_Type(E_KDTString), m_Text(text) {
 
 // Every list atom holds a list, so KAList() never returns null for one.
 CKelAtom::CKelAtom(CKelDoubleList* list, EKelDataType /*type*/)
-    : m_Type(E_KDTList), m_List(list != nullptr ? list : new CKelDoubleList()) {}
+    : m_Type(E_KDTList), m_List(list != nullptr ? list : new CKelDoubleList()) {
+  if (m_List == nullptr) throw std::bad_alloc();
+}
 
 CKelAtom::CKelAtom(const CKelAtom& other) : CKelListable(other), m_Type(other.m_Type), m_Int(0) {
   if (other.m_Type == E_KDTInteger) {
@@ -47,6 +49,7 @@ CKelAtom::CKelAtom(const CKelAtom& other) : CKelListable(other), m_Type(other.m_
     if (m_Text == nullptr) throw std::bad_alloc();
   } else if (other.m_Type == E_KDTList) {
     m_List = new CKelDoubleList(*other.m_List);
+    if (m_List == nullptr) throw std::bad_alloc();
   }
 }
 
@@ -60,11 +63,19 @@ void CKelAtom::Release() {
 }
 
 char* CKelAtom::KAStrRep() const {
+  try {
+    return StrRep();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+char* CKelAtom::StrRep() const {
   switch (m_Type) {
     case E_KDTInteger: {
       char buf[32];
       snprintf(buf, sizeof(buf), "%lld", m_Int);
-      return strdup(buf);
+      return DupText(buf);
     }
     case E_KDTString:
       return DupText(m_Text);
@@ -89,7 +100,7 @@ char* CKelAtom::KAStrRep() const {
     first = false;
   }
   out += ")";
-  return strdup(out.c_str());
+  return DupText(out.c_str());
 }
 
 int CKelAtom::KASet(char* text) {

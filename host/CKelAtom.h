@@ -14,6 +14,8 @@
 
 class CKelDoubleList;
 
+// Constructors that copy (a text, a list, an atom) throw std::bad_alloc
+// when memory runs out: make such atoms with KelNew (host/KelAlloc.h).
 class CKelAtom : public CKelListable {
  public:
   explicit CKelAtom(int value);
@@ -63,6 +65,7 @@ class CKelAtom : public CKelListable {
   CKelAtom(const char* text, BorrowedText) : m_Type(E_KDTString), m_Borrowed(true), m_Text(const_cast<char*>(text)) {}
 
   void Release();
+  char* StrRep() const;  // KAStrRep, throwing std::bad_alloc
 
   // One of the three, by m_Type: an atom is among the most numerous objects
   // of a discovery, so it holds no more than its value needs.

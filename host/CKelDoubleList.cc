@@ -78,7 +78,11 @@ bool CKelDoubleList::KDLContains(const CKelListable* element) const {
 int CKelDoubleList::KDLAddToListEnd(CKelListable* element) {
   if (element == nullptr) return KEL_ERR_NULL_ARG;
   if (PositionOf(element) != kNotFound) return KEL_ERR_DUPLICATE;
-  AppendUnique(element);
+  try {
+    AppendUnique(element);
+  } catch (const std::bad_alloc&) {
+    return KEL_ERR_NO_MEMORY;
+  }
   return KEL_OK;
 }
 
@@ -136,14 +140,14 @@ int CKelDoubleList::KDLRemove(CKelListable* element) {
 
 int CKelDoubleList::KDLSetHead(CKelListable* head) {
   if (head != nullptr) return KEL_ERR_WRONG_TYPE;
-  std::vector<CKelListable*>().swap(m_Items);
+  Items().swap(m_Items);
   DropIndex();
   return KEL_OK;
 }
 
 void CKelDoubleList::KDLDeleteAll() {
   // Unlink first: an element's destructor may look at this list.
-  std::vector<CKelListable*> items;
+  Items items;
   items.swap(m_Items);
   DropIndex();
   for (CKelListable* element : items) delete element;

@@ -24,9 +24,11 @@
 #include <vector>
 
 #include "host/CKelListable.h"
+#include "host/KelAlloc.h"
 
 class CKelDoubleList {
  public:
+  KEL_ALLOCATED_HERE
   CKelDoubleList();
   CKelDoubleList(const CKelDoubleList& other);  // deep copy of every element
   CKelDoubleList& operator=(const CKelDoubleList&) = delete;
@@ -44,8 +46,8 @@ class CKelDoubleList {
   bool KDLContains(const CKelListable* element) const;
 
   // Appends `element` and takes it over. Returns 1, KEL_ERR_NULL_ARG for a
-  // null element, or KEL_ERR_DUPLICATE when the list already holds it; on
-  // failure the element stays with the caller.
+  // null element, KEL_ERR_DUPLICATE when the list already holds it, or
+  // KEL_ERR_NO_MEMORY; on failure the element stays with the caller.
   int KDLAddToListEnd(CKelListable* element);
 
   // Unlinks `element` without deleting it; ownership goes back to the
@@ -66,7 +68,8 @@ class CKelDoubleList {
   static constexpr size_t kNotFound = static_cast<size_t>(-1);
 
   // Appends an element the caller knows the list does not hold yet (a fresh
-  // copy, a wrapper of a tree), without looking for it first.
+  // copy, a wrapper of a tree), without looking for it first. Throws
+  // std::bad_alloc (the element then stays with the caller).
   void AppendUnique(CKelListable* element);
   // The position of `element`, or kNotFound.
   size_t PositionOf(const CKelListable* element) const;
@@ -75,7 +78,8 @@ class CKelDoubleList {
   const Index* LongIndex() const;
   void DropIndex();
 
-  std::vector<CKelListable*> m_Items;
+  using Items = std::vector<CKelListable*, KelAllocator<CKelListable*>>;
+  Items m_Items;
   mutable std::atomic<Index*> m_Index{nullptr};  // long lists only; see LongIndex
 };
 

@@ -2,6 +2,8 @@
 #ifndef HOST_CKELLISTABLE_H_
 #define HOST_CKELLISTABLE_H_
 
+#include "host/KelAlloc.h"
+
 enum EKelListableKind {
   E_KLKAtom,
   E_KLKVarBind,
@@ -12,6 +14,7 @@ enum EKelListableKind {
 
 class CKelListable {
  public:
+  KEL_ALLOCATED_HERE
   virtual ~CKelListable() = default;
 
   // A new, independent deep copy owned by the caller (a CKelPointer copies

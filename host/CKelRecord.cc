@@ -29,13 +29,19 @@ int CKelRecord::Set(const char* name, CKelAtom* atom) {
   if (name == nullptr || atom == nullptr) return KEL_ERR_NULL_ARG;
   CKelVarBind* field = KRValuePairOf(name);
   if (field != nullptr) return field->KVBSetValue(atom);
-  std::unique_ptr<CKelVarBind> added(new CKelVarBind(name, static_cast<CKelAtom*>(nullptr)));
-  auto slot = m_ByName.emplace(name, added.get()).first;
+  std::unique_ptr<CKelVarBind> added(KelNew<CKelVarBind>(name, static_cast<CKelAtom*>(nullptr)));
+  if (!added) return KEL_ERR_NO_MEMORY;
+  ByName::iterator slot;
   try {
-    m_Fields.KDLAddToListEnd(added.get());  // a new var bind: cannot be refused
-  } catch (...) {
+    slot = m_ByName.emplace(name, added.get()).first;
+  } catch (const std::bad_alloc&) {
+    return KEL_ERR_NO_MEMORY;
+  }
+  // A new var bind: refused only for want of memory.
+  const int status = m_Fields.KDLAddToListEnd(added.get());
+  if (status != KEL_OK) {
     m_ByName.erase(slot);
-    throw;
+    return status;
   }
   // Only now that nothing can fail does the field take the atom.
   added.release()->KVBSetValue(atom);
@@ -44,7 +50,8 @@ int CKelRecord::Set(const char* name, CKelAtom* atom) {
 
 int CKelRecord::KRAddOrSetValue(const char* name, const char* text) {
   if (name == nullptr || text == nullptr) return KEL_ERR_NULL_ARG;
-  CKelAtom* atom = new CKelAtom(text);
+  CKelAtom* atom = KelNew<CKelAtom>(text);
+  if (atom == nullptr) return KEL_ERR_NO_MEMORY;
   int status = Set(name, atom);
   if (status != KEL_OK) delete atom;
   return status;
@@ -55,6 +62,7 @@ int CKelRecord::KRAddOrSetValue(const char* name, char* text) {
   // still the caller's.
   if (name == nullptr || text == nullptr) return KEL_ERR_NULL_ARG;
   std::unique_ptr<CKelAtom> atom(new CKelAtom(static_cast<long long>(0)));
+  if (!atom) return KEL_ERR_NO_MEMORY;
   int status = Set(name, atom.get());
   if (status != KEL_OK) return status;
   atom.release()->KASet(text);
@@ -68,6 +76,7 @@ int CKelRecord::KRAddOrSetValue(const char* name, int value) {
 int CKelRecord::KRAddOrSetValue(const char* name, long long value) {
   if (name == nullptr) return KEL_ERR_NULL_ARG;
   CKelAtom* atom = new CKelAtom(value);
+  if (atom == nullptr) return KEL_ERR_NO_MEMORY;
   int status = Set(name, atom);
   if (status != KEL_OK) delete atom;
   return status;
@@ -77,7 +86,8 @@ int CKelRecord::KRAddOrSetValue(const char* name, CKelAtom* atom) { return Set(n
 
 int CKelRecord::KRAddOrSetValue(const char* name, const CKelAtom* atom) {
   if (name == nullptr || atom == nullptr) return KEL_ERR_NULL_ARG;
-  CKelAtom* copy = new CKelAtom(*atom);
+  CKelAtom* copy = KelNew<CKelAtom>(*atom);
+  if (copy == nullptr) return KEL_ERR_NO_MEMORY;
   int status = Set(name, copy);
   if (status != KEL_OK) delete copy;
   return status;
@@ -116,7 +126,11 @@ std::string CKelRecord::KRToString() const {
 
 void CKelRecord::KRPrint() const {
   if (!KelTraceOn(4)) return;
-  genXPLTrace(KRToString().c_str(), 4);
+  try {
+    genXPLTrace(KRToString().c_str(), 4);
+  } catch (const std::bad_alloc&) {
+    // A trace line is not worth failing for.
+  }
 }
 
 CKelListable* CKelRecord::KLClone() const {

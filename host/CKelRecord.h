@@ -3,7 +3,9 @@
 // Ownership: KRAddOrSetValue and KRAddValue copy a const text or const atom
 // and take over a char* (malloc'ed) text or a non-const atom, on success
 // only; on failure the argument stays with the caller. Copies are
-// independent (deep). Read-only use is safe from many threads at once.
+// independent (deep); the copy constructor throws std::bad_alloc when memory
+// runs out (KLClone and KelNew give null instead), every operation returns
+// KEL_ERR_NO_MEMORY. Read-only use is safe from many threads at once.
 #ifndef HOST_CKELRECORD_H_
 #define HOST_CKELRECORD_H_
 
@@ -63,7 +65,8 @@ class CKelRecord : public CKelListable {
 
   CKelDoubleList m_Fields;
   // Field name -> field in m_Fields, so that lookups do not walk the list.
-  std::unordered_map<std::string, CKelVarBind*> m_ByName;
+  using ByName = std::unordered_map<std::string, CKelVarBind*>;
+  ByName m_ByName;
 };
 
 #endif  // HOST_CKELRECORD_H_

@@ -6,13 +6,11 @@ CKelSnmpVarOp::CKelSnmpVarOp(const CKelSnmpVarOp& other)
     : CKelListable(other),
       m_Index(other.m_Index != nullptr ? new CKelASN1Address(*other.m_Index) : nullptr),
       m_Value(nullptr) {
-  if (other.m_Value != nullptr) {
-    try {
-      m_Value = new CKelAtom(*other.m_Value);
-    } catch (...) {
-      delete m_Index;
-      throw;
-    }
+  if (other.m_Value != nullptr) m_Value = KelNew<CKelAtom>(*other.m_Value);
+  if ((m_Index == nullptr && other.m_Index != nullptr) || (m_Value == nullptr && other.m_Value != nullptr)) {
+    delete m_Index;
+    delete m_Value;
+    throw std::bad_alloc();
   }
 }
 

@@ -11,9 +11,10 @@ class CKelString {
   CKelString() = default;
   explicit CKelString(const char* text) { KSStrCat(text); }
 
-  // Appends the text (nothing for null). Returns 1.
+  // Appends the text (nothing for null). Returns 1, or KEL_ERR_NO_MEMORY
+  // (nothing appended).
   int KSStrCat(const char* text);
-  // Appends the atom's KAStrRep (nothing for null). Returns 1.
+  // Appends the atom's KAStrRep (nothing for null). Returns as above.
   int KSStrCat(const CKelAtom* atom);
 
   // The text so far, owned by the string; valid until the next append.

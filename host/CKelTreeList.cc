@@ -38,12 +38,17 @@ int CKelTreeList::Add(const Key& key, CKelPointer* wrapper) {
   if (!m_Multi && m_Entries.count(key) != 0) return KEL_ERR_DUPLICATE;
   // multimap::insert places an equal key after the existing ones, which
   // keeps the entries of one key in the order they were added.
-  auto entry = m_Entries.insert(std::make_pair(key, wrapper));
+  std::multimap<Key, CKelPointer*>::iterator entry;
+  try {
+    entry = m_Entries.insert(std::make_pair(key, wrapper));
+  } catch (const std::bad_alloc&) {
+    return KEL_ERR_NO_MEMORY;
+  }
   try {
     m_Wrappers.insert(wrapper);
-  } catch (...) {
+  } catch (const std::bad_alloc&) {
     m_Entries.erase(entry);
-    throw;
+    return KEL_ERR_NO_MEMORY;
   }
   std::lock_guard<std::mutex> lock(m_IterMutex);
   m_IterStale = true;
@@ -51,16 +56,22 @@ int CKelTreeList::Add(const Key& key, CKelPointer* wrapper) {
 }
 
 int CKelTreeList::AddData(const Key& key, void* data) {
-  CKelPointer* wrapper = new (std::nothrow) CKelPointer(data);
-  if (wrapper == nullptr) throw std::bad_alloc();
+  CKelPointer* wrapper = new CKelPointer(data);
+  if (wrapper == nullptr) return KEL_ERR_NO_MEMORY;
   int status = Add(key, wrapper);
   if (status != KEL_OK) delete wrapper;  // never seen by the caller
   return status;
 }
 
+// Keys of text copy the text: those entry points turn a failed copy into a
+// status (or a reported null) like every other failed allocation.
 int CKelTreeList::KTLAdd(const char* key, CKelPointer* wrapper) {
   if (key == nullptr) return KEL_ERR_NULL_ARG;
-  return Add(Key{false, 0, key}, wrapper);
+  try {
+    return Add(Key{false, 0, key}, wrapper);
+  } catch (const std::bad_alloc&) {
+    return KEL_ERR_NO_MEMORY;
+  }
 }
 
 int CKelTreeList::KTLAdd(long long key, CKelPointer* wrapper) { return Add(Key{true, key, std::string()}, wrapper); }
@@ -68,13 +79,21 @@ int CKelTreeList::KTLAdd(long long key, CKelPointer* wrapper) { return Add(Key{t
 int CKelTreeList::KTLAdd(const CKelAtom* key, CKelPointer* wrapper) {
   if (key == nullptr) return KEL_ERR_NULL_ARG;
   Key k;
-  if (!MakeKey(key, &k)) return KEL_ERR_WRONG_TYPE;
+  try {
+    if (!MakeKey(key, &k)) return KEL_ERR_WRONG_TYPE;
+  } catch (const std::bad_alloc&) {
+    return KEL_ERR_NO_MEMORY;
+  }
   return Add(k, wrapper);
 }
 
 int CKelTreeList::KTLAdd(const char* key, void* data) {
   if (key == nullptr) return KEL_ERR_NULL_ARG;
-  return AddData(Key{false, 0, key}, data);
+  try {
+    return AddData(Key{false, 0, key}, data);
+  } catch (const std::bad_alloc&) {
+    return KEL_ERR_NO_MEMORY;
+  }
 }
 
 int CKelTreeList::KTLAdd(long long key, void* data) { return AddData(Key{true, key, std::string()}, data); }
@@ -82,7 +101,11 @@ int CKelTreeList::KTLAdd(long long key, void* data) { return AddData(Key{true, k
 int CKelTreeList::KTLAdd(const CKelAtom* key, void* data) {
   if (key == nullptr) return KEL_ERR_NULL_ARG;
   Key k;
-  if (!MakeKey(key, &k)) return KEL_ERR_WRONG_TYPE;
+  try {
+    if (!MakeKey(key, &k)) return KEL_ERR_WRONG_TYPE;
+  } catch (const std::bad_alloc&) {
+    return KEL_ERR_NO_MEMORY;
+  }
   return AddData(k, data);
 }
 
@@ -93,30 +116,47 @@ CKelPointer* CKelTreeList::Get(const Key& key) const {
   return it->second;
 }
 
+namespace {
+
+// `find` with a key that must be built first: a key that cannot be built
+// finds nothing.
+template <typename Find>
+auto Found(Find find) -> decltype(find()) {
+  try {
+    return find();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+}  // namespace
+
 CKelPointer* CKelTreeList::KTLGet(const char* key) const {
   if (key == nullptr) return nullptr;
-  return Get(Key{false, 0, key});
+  return Found([&] { return Get(Key{false, 0, key}); });
 }
 
 CKelPointer* CKelTreeList::KTLGet(long long key) const { return Get(Key{true, key, std::string()}); }
 
 CKelPointer* CKelTreeList::KTLGet(const CKelAtom* key) const {
-  Key k;
-  if (key == nullptr || !MakeKey(key, &k)) return nullptr;
-  return Get(k);
+  return Found([&]() -> CKelPointer* {
+    Key k;
+    if (key == nullptr || !MakeKey(key, &k)) return nullptr;
+    return Get(k);
+  });
 }
 
 CKelDoubleList* CKelTreeList::GetMultiple(const Key& key) const {
   auto range = m_Entries.equal_range(key);
   if (range.first == range.second) return nullptr;
   CKelDoubleList* list = new CKelDoubleList();
-  for (auto it = range.first; it != range.second; ++it) {
+  for (auto it = range.first; list != nullptr && it != range.second; ++it) {
     try {
       list->AppendUnique(it->second);  // each wrapper is held once by the tree
-    } catch (...) {
+    } catch (const std::bad_alloc&) {
       list->KDLSetHead(nullptr);  // the wrappers are the tree's
       delete list;
-      throw;
+      list = nullptr;
     }
   }
   return list;
@@ -124,7 +164,7 @@ CKelDoubleList* CKelTreeList::GetMultiple(const Key& key) const {
 
 CKelDoubleList* CKelTreeList::KTLGetMultiple(const char* key) const {
   if (key == nullptr) return nullptr;
-  return GetMultiple(Key{false, 0, key});
+  return Found([&] { return GetMultiple(Key{false, 0, key}); });
 }
 
 CKelDoubleList* CKelTreeList::KTLGetMultiple(long long key) const {
@@ -132,9 +172,11 @@ CKelDoubleList* CKelTreeList::KTLGetMultiple(long long key) const {
 }
 
 CKelDoubleList* CKelTreeList::KTLGetMultiple(const CKelAtom* key) const {
-  Key k;
-  if (key == nullptr || !MakeKey(key, &k)) return nullptr;
-  return GetMultiple(k);
+  return Found([&]() -> CKelDoubleList* {
+    Key k;
+    if (key == nullptr || !MakeKey(key, &k)) return nullptr;
+    return GetMultiple(k);
+  });
 }
 
 // The first caller after a change rebuilds the list under m_IterMutex;
@@ -148,13 +190,12 @@ CKelDoubleList* CKelTreeList::KTLIterator() const {
     } else {
       m_Iter->KDLSetHead(nullptr);
     }
-    for (const auto& entry : m_Entries) {
-      try {
-        m_Iter->AppendUnique(entry.second);
-      } catch (...) {
-        m_Iter->KDLSetHead(nullptr);
-        throw;
-      }
+    try {
+      if (!m_Iter) throw std::bad_alloc();
+      for (const auto& entry : m_Entries) m_Iter->AppendUnique(entry.second);
+    } catch (const std::bad_alloc&) {
+      if (m_Iter) m_Iter->KDLSetHead(nullptr);
+      return nullptr;
     }
     m_IterStale = false;
   }

@@ -25,10 +25,12 @@
 #include "host/CKelAtom.h"
 #include "host/CKelDoubleList.h"
 #include "host/CKelPointer.h"
+#include "host/KelAlloc.h"
 #include "host/KelTypes.h"
 
 class CKelTreeList {
  public:
+  KEL_ALLOCATED_HERE
   explicit CKelTreeList(__boolean multi);
   CKelTreeList(const CKelTreeList&) = delete;
   CKelTreeList& operator=(const CKelTreeList&) = delete;
@@ -37,8 +39,8 @@ class CKelTreeList {
   // Adds `wrapper` under a copy of `key`. Returns 1; KEL_ERR_NULL_ARG for a
   // null key or wrapper; KEL_ERR_WRONG_TYPE for a list atom key;
   // KEL_ERR_DUPLICATE when a single-entry tree already has the key or the
-  // tree already holds this wrapper. On failure the wrapper stays with the
-  // caller.
+  // tree already holds this wrapper; KEL_ERR_NO_MEMORY. On failure the
+  // wrapper stays with the caller.
   int KTLAdd(const char* key, CKelPointer* wrapper);
   int KTLAdd(long long key, CKelPointer* wrapper);
   int KTLAdd(int key, CKelPointer* wrapper) { return KTLAdd(static_cast<long long>(key), wrapper); }
@@ -61,8 +63,8 @@ class CKelTreeList {
   CKelPointer* KTLGetWrapper(int key) const { return KTLGet(key); }
   CKelPointer* KTLGetWrapper(const CKelAtom* key) const { return KTLGet(key); }
 
-  // Null when the key has no entry; otherwise a new list holding the key's
-  // wrappers in the order they were added. The wrappers stay the tree's:
+  // Null when the key has no entry (or when memory runs out); otherwise a new list holding the key's wrappers in the order
+  // they were added. The wrappers stay the tree's:
   // the caller empties the list with KDLSetHead(nullptr) and deletes it.
   CKelDoubleList* KTLGetMultiple(const char* key) const;
   CKelDoubleList* KTLGetMultiple(long long key) const;
@@ -71,9 +73,17 @@ class CKelTreeList {
 
   // Every wrapper in key order (entries of one key in the order added), as
   // a list that the tree owns and rebuilds after changes; the caller neither
-  // changes nor deletes it. Null for an empty tree. Safe from many threads
-  // at once while no one writes the tree.
+  // changes nor deletes it. Null for an empty tree (or when memory runs
+  // out). Safe from many threads at once while no one
+  // writes the tree.
   CKelDoubleList* KTLIterator() const;
+  // Calls `visit(CKelPointer*)` with every wrapper in key order. Allocates
+  // nothing, so that clean-up (freeing what the wrappers point at) cannot
+  // fail. Not while the tree changes.
+  template <typename Visit>
+  void KTLForEach(Visit visit) const {
+    for (const auto& entry : m_Entries) visit(entry.second);
+  }
 
   // Deletes every wrapper (not the data it wraps) and empties the tree.
   void KTLDeleteWrappers();

@@ -2,8 +2,14 @@
 
 #include <cstdint>
 
-bool KelPointerSet::Insert(const void* p) {
+void KelPointerSet::ReserveOne() {
   if ((m_Count + 1) * 2 > m_Slots.size()) Grow();  // at most half full: short probes
+}
+
+bool KelPointerSet::Contains(const void* p) const { return !m_Slots.empty() && m_Slots[SlotOf(p)] == p; }
+
+bool KelPointerSet::Insert(const void* p) {
+  ReserveOne();
   const void*& slot = m_Slots[SlotOf(p)];
   if (slot == p) return false;
   slot = p;

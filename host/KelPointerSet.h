@@ -14,6 +14,10 @@ class KelPointerSet {
   // Throws std::bad_alloc when the table cannot grow; the set is then
   // unchanged.
   bool Insert(const void* p);
+  // Makes room for one more, so that the next Insert cannot throw. Throws
+  // std::bad_alloc when the table cannot grow; the set is then unchanged.
+  void ReserveOne();
+  bool Contains(const void* p) const;
 
  private:
   size_t SlotOf(const void* p) const;  // where `p` is, or the empty slot for it

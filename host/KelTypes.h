@@ -24,6 +24,7 @@ enum {
                                  // record field, list element)
   KEL_ERR_NOT_FOUND = -210003,   // no such key or element
   KEL_ERR_WRONG_TYPE = -210004,  // value of an unexpected type
+  KEL_ERR_NO_MEMORY = -220553,   // an allocation failed
 };
 
 #endif  // HOST_KELTYPES_H_

@@ -23,18 +23,10 @@ const char kListKey[] = "m_IpDataList";
 const char kPfxLengthColumn[] = "ipv6AddrPfxLength";
 
 // Deletes a local IP list: every atom and every wrapper exactly once, then
-// the tree. The atoms are collected first, because deleting the wrappers
-// empties the tree's iteration list.
+// the tree.
 void DeleteLocalIpTree(CKelTreeList* tree) {
-  std::vector<CKelAtom*> atoms;
-  if (CKelDoubleList* all = tree->KTLIterator()) {
-    atoms.reserve(all->KDLLength());
-    for (CKelListable* e = all->KDLHead(); e != nullptr; e = all->KDLGetNext(e)) {
-      atoms.push_back(static_cast<CKelAtom*>(static_cast<CKelPointer*>(e)->KPData()));
-    }
-  }
+  tree->KTLForEach([](CKelPointer* wrapper) { delete static_cast<CKelAtom*>(wrapper->KPData()); });
   tree->KTLDeleteWrappers();
-  for (CKelAtom* atom : atoms) delete atom;
   delete tree;
 }
 
@@ -90,7 +82,7 @@ int CDiscoIPv6Agent::DIPv6BuildLocalIpList(CDiscoMediationData* medData) {
       free(text);  // the same address on another interface
       continue;
     }
-    CKelAtom* atom = new (std::nothrow) CKelAtom(text);  // takes the text
+    CKelAtom* atom = KelNew<CKelAtom>(text);  // takes the text
     if (atom == nullptr) {
       status = -220553;
       CKelError(status, __FILE__, __LINE__);

@@ -118,17 +118,17 @@ void CDiscoIPv6Agent::DIPv6AddOrUpdateName(CKelRecord* neRecord) {
   bool wanted = true;
   char* name = DIPv6GetNodename(address);
   if (name != nullptr) {
-    newName = new (std::nothrow) CKelAtom(name);  // takes the text over
+    newName = KelNew<CKelAtom>(name);  // takes the text over
     if (newName == nullptr) free(name);
   } else if (neRecord->KRValueOf("m_Name") != nullptr) {
     wanted = false;  // keep the name the record has
   } else {
     char* shortForm = DIPv6IsIpValid(text, 2) == E_KBTrue ? DIPv6ShortFormat(text) : nullptr;
     if (shortForm != nullptr) {
-      newName = new (std::nothrow) CKelAtom(shortForm);
+      newName = KelNew<CKelAtom>(shortForm);
       if (newName == nullptr) free(shortForm);
     } else {
-      newName = new (std::nothrow) CKelAtom(text);  // copies: the record owns `text`
+      newName = KelNew<CKelAtom>(text);  // copies: the record owns `text`
     }
   }
   if (wanted) {
@@ -155,7 +155,7 @@ CKelAtom* CDiscoIPv6Agent::DIPv6GetIPAddress(CKelAtom* nameAtom, CKelRecord* neR
     char* address = DIPv6GetIPv4Address(nameAtom->KAString());
     if (address == nullptr) address = DIPv6GetIPv6Address(nameAtom->KAString());
     if (address != nullptr) {
-      CKelAtom* atom = new (std::nothrow) CKelAtom(address);
+      CKelAtom* atom = KelNew<CKelAtom>(address);
       if (atom == nullptr) {
         free(address);
         CKelError(-220553, __FILE__, __LINE__, nullptr);
@@ -177,10 +177,10 @@ void CDiscoIPv6Agent::DIPv6AddName(CKelAtom* ipAtom, CKelRecord* neRecord) {
     char* name = DIPv6GetNodename(ipAtom);
     CKelAtom* atom;
     if (name != nullptr) {
-      atom = new (std::nothrow) CKelAtom(name);
+      atom = KelNew<CKelAtom>(name);
       if (atom == nullptr) free(name);
     } else {
-      atom = new (std::nothrow) CKelAtom(static_cast<const char*>(ipAtom->KAString()));
+      atom = KelNew<CKelAtom>(static_cast<const char*>(ipAtom->KAString()));
     }
     if (atom == nullptr) {
       CKelError(-220553, __FILE__, __LINE__, nullptr);

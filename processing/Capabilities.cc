@@ -26,7 +26,7 @@ bool ValidIndex(int ipFwd) { return ipFwd >= 0 && ipFwd <= 6; }
 // Returns the name.
 const char* AppendCapabilityName(CDiscoIPv6Agent* agent, CKelRecord* neRecord, int index) {
   const char* name = ipv6Capability[index];
-  CKelAtom* atom = new (std::nothrow) CKelAtom(name);
+  CKelAtom* atom = KelNew<CKelAtom>(name);
   if (atom == nullptr) {
     CKelError(-220553, __FILE__, __LINE__);
     return name;
@@ -70,9 +70,12 @@ void CDiscoIPv6Agent::DIPv6SetOrAddCapability(CKelRecord* neRecord, CKelAtom* is
     if (list == nullptr) {
       CKelError(-220553, __FILE__, __LINE__);
       delete isCapAtom;
+    } else if (int rc = list->KDLAddToListEnd(isCapAtom); rc != 1) {
+      CKelError(rc, __FILE__, __LINE__);
+      delete list;
+      delete isCapAtom;  // the list did not take it
     } else {
-      list->KDLAddToListEnd(isCapAtom);
-      CKelAtom* listAtom = new (std::nothrow) CKelAtom(list, E_KDTList);
+      CKelAtom* listAtom = KelNew<CKelAtom>(list, E_KDTList);
       if (listAtom == nullptr) {
         CKelError(-220553, __FILE__, __LINE__);
         delete list;  // and with it the capability atom

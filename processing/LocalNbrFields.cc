@@ -89,7 +89,7 @@ void AppendAddressFields(NbrLookup* lookup, CKelASN1Address* index, CKelDoubleLi
 }
 
 void AppendNameFields(CDiscoIPv6Agent* agent, const char* normalised, CKelDoubleList* record) {
-  CKelAtom* addressAtom = new (std::nothrow) CKelAtom(normalised);
+  CKelAtom* addressAtom = KelNew<CKelAtom>(normalised);
   if (addressAtom == nullptr) {
     CKelError(-220553, __FILE__, __LINE__);
     return;

@@ -40,10 +40,7 @@ bool AddRecord(CKelDoubleList** result, CKelDoubleList* record) {
   if (*result == nullptr) *result = new (std::nothrow) CKelDoubleList();
   CKelPointer* wrapper = *result != nullptr ? new (std::nothrow) CKelPointer(record) : nullptr;
   if (wrapper == nullptr) return false;
-  try {
-    if ((*result)->KDLAddToListEnd(wrapper) == 1) return true;
-  } catch (const std::bad_alloc&) {
-  }
+  if ((*result)->KDLAddToListEnd(wrapper) == 1) return true;
   delete wrapper;
   return false;
 }
@@ -96,7 +93,7 @@ CKelDoubleList* CDiscoIPv6Agent::DIPv6GetLocalNbrTags(CDiscoMediationData* medDa
       continue;
     }
     const long long ifIndex = index->KAAAddressAt(0);
-    CKelAtom* indexAtom = new (std::nothrow) CKelAtom(ifIndex);
+    CKelAtom* indexAtom = KelNew<CKelAtom>(ifIndex);
     if (indexAtom == nullptr) {
       CKelError(-220552, __FILE__, __LINE__);
       continue;

@@ -20,53 +20,29 @@ constexpr int kV4Compat = 7;
 
 }  // namespace
 
-CKelVarBind* NewCopyField(const char* name, const CKelAtom* value) {
-  try {
-    return new CKelVarBind(name, value);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
-}
+CKelVarBind* NewCopyField(const char* name, const CKelAtom* value) { return KelNew<CKelVarBind>(name, value); }
 
 CKelVarBind* NewTextField(const char* name, char* text) {
-  try {
-    return new CKelVarBind(name, text);
-  } catch (const std::bad_alloc&) {
-    free(text);  // the var bind never took it
-    return nullptr;
-  }
+  CKelVarBind* field = KelNew<CKelVarBind>(name, text);
+  if (field == nullptr) free(text);  // the var bind never took it
+  return field;
 }
 
-CKelVarBind* NewCopiedTextField(const char* name, const char* text) {
-  try {
-    return new CKelVarBind(name, text);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
-}
+CKelVarBind* NewCopiedTextField(const char* name, const char* text) { return KelNew<CKelVarBind>(name, text); }
 
 CKelVarBind* NewIntField(const char* name, long long value) {
-  CKelAtom* atom = new (std::nothrow) CKelAtom(value);
+  CKelAtom* atom = KelNew<CKelAtom>(value);
   if (atom == nullptr) return nullptr;
-  try {
-    return new CKelVarBind(name, atom);
-  } catch (const std::bad_alloc&) {
-    delete atom;
-    return nullptr;
-  }
+  CKelVarBind* field = KelNew<CKelVarBind>(name, atom);
+  if (field == nullptr) delete atom;  // the var bind never took it
+  return field;
 }
 
 CKelDoubleList* NewRecord() { return new (std::nothrow) CKelDoubleList(); }
 
 bool Append(CKelDoubleList* record, CKelVarBind* field) {
   if (field == nullptr) return false;
-  int status;
-  try {
-    status = record->KDLAddToListEnd(field);
-  } catch (const std::bad_alloc&) {
-    status = KEL_ERR_NULL_ARG;
-  }
-  if (status != KEL_OK) {
+  if (record->KDLAddToListEnd(field) != KEL_OK) {
     delete field;
     return false;
   }
@@ -100,12 +76,7 @@ CKelVarBind* FieldOf(CKelListable* element) {
 
 void DeleteRemoteNbrTree(CKelTreeList* tree) {
   if (tree == nullptr) return;
-  // The records first: deleting the wrappers empties the iteration list.
-  if (CKelDoubleList* all = tree->KTLIterator()) {
-    for (CKelListable* e = all->KDLHead(); e != nullptr; e = all->KDLGetNext(e)) {
-      delete static_cast<CKelDoubleList*>(static_cast<CKelPointer*>(e)->KPData());
-    }
-  }
+  tree->KTLForEach([](CKelPointer* wrapper) { delete static_cast<CKelDoubleList*>(wrapper->KPData()); });
   tree->KTLDeleteWrappers();
   delete tree;
 }

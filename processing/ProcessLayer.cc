@@ -75,10 +75,8 @@ void FileRemoteNbrs(CDiscoProcessedData* procData, CKelDoubleList* localNbr,
     }
     const auto* remoteNbr = static_cast<const CKelDoubleList*>(wrapper->KPData());
     if (remoteNbr == nullptr) continue;
-    CKelDoubleList* copy = nullptr;
-    try {
-      copy = new CKelDoubleList(*remoteNbr);
-    } catch (const std::bad_alloc&) {
+    CKelDoubleList* copy = KelNew<CKelDoubleList>(*remoteNbr);
+    if (copy == nullptr) {
       CKelError(-220553, __FILE__, __LINE__);
       continue;
     }

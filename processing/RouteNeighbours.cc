@@ -40,11 +40,7 @@ char* IndexText(CKelListable* element) {
 // wrappers and the tree.
 void DeleteValidRouteTree(CKelTreeList* tree) {
   if (tree == nullptr) return;
-  if (CKelDoubleList* all = tree->KTLIterator()) {
-    for (CKelListable* e = all->KDLHead(); e != nullptr; e = all->KDLGetNext(e)) {
-      delete static_cast<CKelVarBind*>(static_cast<CKelPointer*>(e)->KPData());
-    }
-  }
+  tree->KTLForEach([](CKelPointer* wrapper) { delete static_cast<CKelVarBind*>(wrapper->KPData()); });
   tree->KTLDeleteWrappers();
   delete tree;
 }
@@ -135,7 +131,7 @@ CKelTreeList* CDiscoIPv6Agent::DIPv6GetRemoteNbrFromIpRoutingTable(CDiscoMediati
         CKelError(-220439, __FILE__, __LINE__,
                   " possible corruption warning - value of dest VB SHOULD be null but isnt");
       } else {
-        CKelAtom* ifIndex = new (std::nothrow) CKelAtom(ColumnRow(e)->KSVOValue()->KAInt64());
+        CKelAtom* ifIndex = KelNew<CKelAtom>(ColumnRow(e)->KSVOValue()->KAInt64());
         if (ifIndex == nullptr) {
           CKelError(-220553, __FILE__, __LINE__);
         } else {

@@ -88,12 +88,8 @@ int CDiscoIPv6Agent::DIPv6DetermineValidRemoteNeighbours(int inValidRoute,
         genXPLTracef(4, " Next hop is a local ipv6 address[%s]\n", nextHop);
       } else {
         genXPLTracef(4, "Next hop is a remote ipv6 address[%s]\n", nextHop);
-        CKelVarBind* dest = nullptr;
-        try {
-          dest = new CKelVarBind(nextHop, nullptr);
-        } catch (const std::bad_alloc&) {
-          CKelError(-220553, __FILE__, __LINE__);
-        }
+        CKelVarBind* dest = KelNew<CKelVarBind>(nextHop, nullptr);
+        if (dest == nullptr) CKelError(-220553, __FILE__, __LINE__);
         if (dest != nullptr) {
           const int added = validIndexes->KTLAdd(indexText, static_cast<void*>(dest));
           if (added != 1) {
@@ -126,7 +122,7 @@ CKelTreeList* CDiscoIPv6Agent::DIPv6BuildTreeListFromDoubleList(CKelDoubleList* 
       continue;
     }
     const CKelAtom* value = ColumnRow(e)->KSVOValue();
-    CKelAtom* number = new (std::nothrow) CKelAtom(value != nullptr ? value->KAInt64() : 0LL);
+    CKelAtom* number = KelNew<CKelAtom>(value != nullptr ? value->KAInt64() : 0LL);
     CKelPointer* wrapper = number != nullptr ? new (std::nothrow) CKelPointer(number) : nullptr;
     if (wrapper == nullptr) {
       CKelError(-220553, __FILE__, __LINE__);

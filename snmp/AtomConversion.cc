@@ -1,8 +1,10 @@
 #include "snmp/AtomConversion.h"
 
 #include <cstdio>
+#include <memory>
 
 #include "host/CKelASN1Address.h"
+#include "host/KelAlloc.h"
 #include "snmp/PrefixIndex.h"
 
 namespace snmp {
@@ -14,6 +16,8 @@ bool IsIntegerType(EWireType type) {
          type == EWireType::kCounter32 || type == EWireType::kTimeTicks ||
          type == EWireType::kCounter64;
 }
+
+CKelAtom* TextAtom(const std::string& text) { return KelNew<CKelAtom>(text.c_str()); }
 
 CKelAtom* IntegerAtom(const WireValue& value) {
   if (value.type == EWireType::kInteger) return new CKelAtom(value.integer);
@@ -39,11 +43,11 @@ CKelAtom* AtomByWireType(const WireValue& value) {
   switch (value.type) {
     case EWireType::kOctetString:
     case EWireType::kOpaque:
-      return new CKelAtom(HexOctets(value.octets).c_str());
+      return TextAtom(HexOctets(value.octets));
     case EWireType::kObjectId:
-      return new CKelAtom(OidText(value.oid).c_str());
+      return TextAtom(OidText(value.oid));
     case EWireType::kIpAddress:
-      return new CKelAtom(DottedQuad(value.octets).c_str());
+      return TextAtom(DottedQuad(value.octets));
     default:
       if (IsIntegerType(value.type)) return IntegerAtom(value);
       return nullptr;  // NULL and the exceptions
@@ -71,15 +75,15 @@ CKelAtom* ValueToAtom(EMibSyntax syntax, const WireValue& value) {
       break;
     case EMibSyntax::kDisplayString:
       if (value.type == EWireType::kOctetString) {
-        return new CKelAtom(DisplayText(value.octets).c_str());
+        return TextAtom(DisplayText(value.octets));
       }
       break;
     case EMibSyntax::kObjectId:
-      if (value.type == EWireType::kObjectId) return new CKelAtom(OidText(value.oid).c_str());
+      if (value.type == EWireType::kObjectId) return TextAtom(OidText(value.oid));
       break;
     case EMibSyntax::kOctets:
       if (value.type == EWireType::kOctetString) {
-        return new CKelAtom(HexOctets(value.octets).c_str());
+        return TextAtom(HexOctets(value.octets));
       }
       break;
   }
@@ -90,8 +94,13 @@ CKelSnmpVarOp* MakeVarOp(const MibObject& object, const VarBind& bind) {
   if (bind.value.IsException() || !OidIsUnder(bind.oid, object.oid)) return nullptr;
   Oid index = OidSuffix(bind.oid, object.oid.size());
   if (object.prefixIndexed) index = NormalisePrefixIndex(index);
-  return new CKelSnmpVarOp(new CKelASN1Address(std::move(index)),
-                           ValueToAtom(object.syntax, bind.value));
+  // A value lost for want of memory leaves a row without value (reported).
+  std::unique_ptr<CKelASN1Address> address(new CKelASN1Address(std::move(index)));
+  std::unique_ptr<CKelAtom> value(ValueToAtom(object.syntax, bind.value));
+  if (!address) return nullptr;
+  CKelSnmpVarOp* varOp = new CKelSnmpVarOp(address.get(), value.get());
+  if (varOp != nullptr) address.release(), value.release();
+  return varOp;
 }
 
 }  // namespace snmp

@@ -28,7 +28,7 @@
 namespace snmp {
 
 // A new atom for `value` read as an object of syntax `syntax`, owned by the
-// caller; null for NULL and the exception values.
+// caller; null for NULL and the exception values, and when memory runs out.
 CKelAtom* ValueToAtom(EMibSyntax syntax, const WireValue& value);
 
 // "%.2X" octets joined by ":" ("" for an empty text).
@@ -38,7 +38,8 @@ std::string HexOctets(const std::string& octets);
 // the caller: its index is the part of the reply's OID after the object's
 // OID (for the prefix table in the shape of PrefixIndex.h) and its value
 // the atom of ValueToAtom (null for NULL). Null when the reply's OID does
-// not lie beneath the object's OID or the value is an exception.
+// not lie beneath the object's OID or the value is an exception, and when
+// memory runs out.
 CKelSnmpVarOp* MakeVarOp(const MibObject& object, const VarBind& bind);
 
 }  // namespace snmp

@@ -4,6 +4,7 @@
 
 #include "host/KelError.h"
 #include "host/KelTrace.h"
+#include "host/KelTypes.h"
 #include "host/ZWNameWarmer.h"
 #include "snmp/AtomConversion.h"
 #include "snmp/RequesterErrors.h"
@@ -54,6 +55,16 @@ void WarmNames(const MibObject& column, const Rows& rows) {
     if (byIndex ? IndexAddress(*index, &address) : OctetsAddress(*value, &address)) addresses.push_back(address);
   }
   ZWWarmAddressNames(addresses);
+}
+
+// A new empty list for a walk's rows; null when memory runs out (the
+// record library reports it).
+CKelDoubleList* NewList() { return new CKelDoubleList(); }
+
+// Appends `varOp` (MakeVarOp's; null skipped); a row the list cannot take
+// for want of memory is dropped (the record library reports it).
+void Append(CKelDoubleList* list, CKelSnmpVarOp* varOp) {
+  if (varOp != nullptr && list->KDLAddToListEnd(varOp) != KEL_OK) delete varOp;
 }
 
 }  // namespace
@@ -204,10 +215,10 @@ CKelDoubleList* CDeviceView::Walk(const MibObject& column) {
       }
     }
   }
-  auto* list = new CKelDoubleList;
+  CKelDoubleList* list = NewList();
+  if (list == nullptr) return nullptr;
   for (const auto& [index, value] : rows) {
-    CKelSnmpVarOp* varOp = MakeVarOp(column, VarBind{Concat(column.oid, *index), *value});
-    if (varOp != nullptr) list->KDLAddToListEnd(varOp);
+    Append(list, MakeVarOp(column, VarBind{Concat(column.oid, *index), *value}));
   }
   WarmNames(column, rows);
   (fromDevice ? m_Rfc2465Values : m_Rfc4293Values) += static_cast<long>(rows.size());
@@ -252,10 +263,9 @@ CKelDoubleList* CDeviceView::WalkAlone(const MibObject& column) {
     return nullptr;
   }
   ++m_Answered;
-  auto* list = new CKelDoubleList;
-  for (const VarBind& row : walk.rows) {
-    if (CKelSnmpVarOp* varOp = MakeVarOp(column, row)) list->KDLAddToListEnd(varOp);
-  }
+  CKelDoubleList* list = NewList();
+  if (list == nullptr) return nullptr;
+  for (const VarBind& row : walk.rows) Append(list, MakeVarOp(column, row));
   m_Rfc2465Values += list->KDLLength();
   return list;
 }
