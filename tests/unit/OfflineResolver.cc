@@ -6,7 +6,7 @@
 #include <netdb.h>
 
 extern "C" int getaddrinfo(const char* node, const char* service, const struct addrinfo* hints,
-                           struct addrinfo** res) noexcept {
+                           struct addrinfo** res) {
   using Real = int (*)(const char*, const char*, const struct addrinfo*, struct addrinfo**);
   static const Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "getaddrinfo"));
   struct addrinfo numeric = {};
@@ -16,7 +16,7 @@ extern "C" int getaddrinfo(const char* node, const char* service, const struct a
 }
 
 extern "C" int getnameinfo(const struct sockaddr* sa, socklen_t salen, char* host,
-                           socklen_t hostlen, char* serv, socklen_t servlen, int flags) noexcept {
+                           socklen_t hostlen, char* serv, socklen_t servlen, int flags) {
   using Real = int (*)(const struct sockaddr*, socklen_t, char*, socklen_t, char*, socklen_t, int);
   static const Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "getnameinfo"));
   if (host != nullptr && hostlen > 0 && (flags & NI_NAMEREQD) != 0) return EAI_NONAME;
