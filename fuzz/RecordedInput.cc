@@ -50,7 +50,8 @@ void FuzzRecordedDevice(const uint8_t* data, size_t size, bool walkFormat) {
   // every binding in order, then one endOfMibView.
   snmp::CRecordedChannel channel(device);
   const snmp::PduReply reply = channel.GetBulk({snmp::Oid()}, 5);
-  FuzzCheck(reply.outcome == snmp::EPduOutcome::kAnswer && reply.binds.size() == std::min<size_t>(5, seen + 1),
+  FuzzCheck(reply.outcome == snmp::EPduOutcome::kAnswer &&
+                reply.binds.size() == std::min<size_t>(5, seen + 1),
             "a GETBULK on a recording answers up to the end");
   for (size_t i = 0; i < reply.binds.size(); ++i) {
     FuzzCheck((i == seen) == (reply.binds[i].value.type == snmp::EWireType::kEndOfMibView),

@@ -120,7 +120,9 @@ class FuzzChannel : public snmp::PduChannel {
       if (oid->back() > 0) --oid->back();
     } else {
       oid->clear();
-      for (int n = m_In->ConsumeIntegralInRange(0, 24); n > 0; --n) oid->push_back(m_In->ConsumeIntegral<uint8_t>());
+      for (int n = m_In->ConsumeIntegralInRange(0, 24); n > 0; --n) {
+        oid->push_back(m_In->ConsumeIntegral<uint8_t>());
+      }
     }
   }
 
@@ -131,7 +133,9 @@ class FuzzChannel : public snmp::PduChannel {
     value.integer = m_In->ConsumeIntegral<long long>();
     value.number = m_In->ConsumeIntegral<unsigned long long>();
     value.octets = m_In->ConsumeBool() ? m_In->ConsumeBytesAsString(16) : m_In->ConsumeRandomLengthString(40);
-    for (int n = m_In->ConsumeIntegralInRange(0, 12); n > 0; --n) value.oid.push_back(m_In->ConsumeIntegral<uint32_t>());
+    for (int n = m_In->ConsumeIntegralInRange(0, 12); n > 0; --n) {
+      value.oid.push_back(m_In->ConsumeIntegral<uint32_t>());
+    }
     return value;
   }
 
@@ -191,7 +195,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzCheck(view.Answered() <= view.Requests(), "no more requests answered than made");
 
   FuzzChannel channel(&in, device);
-  const snmp::TableDef& table = snmp::Table(in.ConsumeBool() ? snmp::ETable::kIpAddress : snmp::ETable::kIpv6If);
+  const snmp::TableDef& table =
+      snmp::Table(in.ConsumeBool() ? snmp::ETable::kIpAddress : snmp::ETable::kIpv6If);
   std::vector<snmp::Oid> columns;
   for (uint32_t number : table.columns) {
     columns.push_back(table.entry);

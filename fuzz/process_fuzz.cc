@@ -86,7 +86,9 @@ class Decoder {
   }
   void Address(std::vector<uint32_t>* out) {
     const uint8_t b = m_In.ConsumeIntegral<uint8_t>();
-    for (int i = 0; i < 16; ++i) out->push_back(b < 0xF0 ? kPool[b % kPoolSize][i] : m_In.ConsumeIntegral<uint8_t>());
+    for (int i = 0; i < 16; ++i) {
+      out->push_back(b < 0xF0 ? kPool[b % kPoolSize][i] : m_In.ConsumeIntegral<uint8_t>());
+    }
   }
   uint32_t Length() {
     const uint8_t b = m_In.ConsumeIntegral<uint8_t>();
@@ -110,7 +112,9 @@ class Decoder {
         index.push_back(m_In.ConsumeIntegralInRange<uint32_t>(0, 3));
         break;
       case 4:  // anything
-        for (int n = m_In.ConsumeIntegralInRange(0, 40); n > 0; --n) index.push_back(m_In.ConsumeIntegral<uint8_t>());
+        for (int n = m_In.ConsumeIntegralInRange(0, 40); n > 0; --n) {
+          index.push_back(m_In.ConsumeIntegral<uint8_t>());
+        }
         break;
       default:  // a scalar's
         index.push_back(0);
@@ -134,7 +138,8 @@ class Decoder {
         return new CKelAtom(snmp::HexOctets(std::string(octets.begin(), octets.end())).c_str());
       }
       case 5:  // a MAC address
-        return new CKelAtom(snmp::HexOctets(m_In.ConsumeBytesAsString(m_In.ConsumeIntegralInRange(0, 8))).c_str());
+        return new CKelAtom(
+            snmp::HexOctets(m_In.ConsumeBytesAsString(m_In.ConsumeIntegralInRange(0, 8))).c_str());
       default:  // the address as text
         return new CKelAtom(m_In.PickValueInArray({"2001:db8:1::1", "2001:db8:2::fe", "fe80::1", "192.0.2.1",
                                                    "1.3.6.1.4.1.8072.3.2.10", ""}));
@@ -151,7 +156,8 @@ void WriteFile(const char* variable, const char* relative, const char* text) {
 }
 
 void WriteAgentFiles() {
-  WriteFile("ZW_ETC_PATH", "conf/tovra/IPv6Prefix.conf", "2001:db8:1::/64 One\n2001:db8:2::/48 Two\nfe80::/10 Link\n");
+  WriteFile("ZW_ETC_PATH", "conf/tovra/IPv6Prefix.conf",
+            "2001:db8:1::/64 One\n2001:db8:2::/48 Two\nfe80::/10 Link\n");
   WriteFile("ZW_VAR_PATH", "databases/tovra/IPv6hosts.qar", "2001:db8:1::2\n2001:db8:2::fe\nfe80::1\n");
 }
 
