@@ -118,7 +118,10 @@ CDiscoSnmpSummary CChannelRequester::DSRNeEnd() {
     target.pdus = view->Pdus();
     target.failure = view->Failure();
     if (target.answered < target.requests) {
-      target.silence = DSRDescribeSilence(target.address, target.requests - target.answered);
+      target.silence = DSRDescribeSilence(target.address, target.requests - target.answered, target.answered);
+      // The NE may yet be processed, without what those requests would
+      // have given: that is said in its report.
+      if (target.answered > 0) CKelError(snmp::kErrUnanswered, __FILE__, __LINE__, target.silence.c_str());
     }
     summary.targets.push_back(std::move(target));
     summary.rfc2465Values += view->Rfc2465Values();

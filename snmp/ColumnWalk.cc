@@ -10,6 +10,13 @@ std::string Stop(const std::string& why, size_t rows) {
   return why + " after " + std::to_string(rows) + (rows == 1 ? " row" : " rows");
 }
 
+// The error-status values of RFC 3416, by number.
+const char* const kErrorStatusNames[] = {
+    "noError", "tooBig", "noSuchName", "badValue", "readOnly", "genErr", "noAccess",
+    "wrongType", "wrongLength", "wrongEncoding", "wrongValue", "noCreation", "inconsistentValue",
+    "resourceUnavailable", "commitFailed", "undoFailed", "authorizationError", "notWritable",
+    "inconsistentName"};
+
 size_t RowCount(const TableWalkResult& result) {
   size_t rows = 0;
   for (const std::vector<VarBind>& column : result.columns) rows += column.size();
@@ -17,6 +24,12 @@ size_t RowCount(const TableWalkResult& result) {
 }
 
 }  // namespace
+
+std::string ErrorStatusText(long status) {
+  const long known = static_cast<long>(sizeof(kErrorStatusNames) / sizeof(kErrorStatusNames[0]));
+  return "error-status " + std::to_string(status) +
+         (status >= 0 && status < known ? std::string(" (") + kErrorStatusNames[status] + ")" : "");
+}
 
 TableWalkResult WalkColumns(PduChannel* channel, const std::vector<Oid>& columns,
                             const WalkOptions& options) {
@@ -57,7 +70,9 @@ TableWalkResult WalkColumns(PduChannel* channel, const std::vector<Oid>& columns
         continue;
       }
     }
-    if (reply.errorStatus == kErrNoSuchName) {  // SNMPv1: a column reached the end of view
+    // SNMPv1 only: a column reached the end of view. An SNMPv2 agent ends a
+    // column with exception values; its noSuchName is an error like others.
+    if (reply.errorStatus == kErrNoSuchName && !options.bulk) {
       const long at = reply.errorIndex;
       if (at >= 1 && static_cast<size_t>(at) <= active.size()) {
         ended[active[at - 1]] = true;
@@ -67,7 +82,7 @@ TableWalkResult WalkColumns(PduChannel* channel, const std::vector<Oid>& columns
       continue;
     }
     if (reply.errorStatus != kErrNoError) {
-      result.error = Stop("error-status " + std::to_string(reply.errorStatus), RowCount(result));
+      result.error = Stop(ErrorStatusText(reply.errorStatus), RowCount(result));
       return result;
     }
     if (reply.binds.empty()) {
@@ -112,6 +127,10 @@ bool GetExact(PduChannel* channel, const Oid& oid, VarBind* out, EPduOutcome* ou
   PduReply reply = channel->Get(oid);
   *outcome = reply.outcome;
   *detail = reply.detail;
+  if (reply.outcome == EPduOutcome::kAnswer && reply.errorStatus != kErrNoError &&
+      reply.errorStatus != kErrNoSuchName) {
+    *detail = ErrorStatusText(reply.errorStatus);
+  }
   if (reply.outcome != EPduOutcome::kAnswer || reply.errorStatus != kErrNoError ||
       reply.binds.empty()) {
     return false;

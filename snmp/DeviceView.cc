@@ -90,8 +90,8 @@ void CDeviceView::Release() {
   if (m_Channel != nullptr && !m_Channel->Keep()) m_Channel.reset();
 }
 
-void CDeviceView::Fail(const std::string& text) {
-  CKelError(kErrSession, __FILE__, __LINE__, text.c_str());
+void CDeviceView::Fail(const std::string& text, int code) {
+  CKelError(code, __FILE__, __LINE__, text.c_str());
   if (m_Failure.empty()) m_Failure = text;
 }
 
@@ -110,6 +110,8 @@ CDeviceView::Answer CDeviceView::GetOnce(const Oid& oid, const char* what) {
   answer.answered = outcome == EPduOutcome::kAnswer;
   if (outcome == EPduOutcome::kFailed) {
     Fail(std::string("GET of ") + what + " at " + m_Target + " failed: " + detail);
+  } else if (!detail.empty()) {  // an answer with an error-status
+    Fail(std::string("GET of ") + what + " at " + m_Target + " answered " + detail, kErrErrorStatus);
   }
   m_Gets.emplace(oid, answer);
   return answer;

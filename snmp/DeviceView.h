@@ -35,6 +35,7 @@
 #include "snmp/ColumnWalk.h"
 #include "snmp/MibTables.h"
 #include "snmp/RequestCounts.h"
+#include "snmp/RequesterErrors.h"
 #include "snmp/TableRows.h"
 
 namespace snmp {
@@ -88,7 +89,9 @@ class CDeviceView {
   PduChannel* Channel();
   // Gives back the channel a request used: kept when it can be.
   void Release();
-  void Fail(const std::string& text);
+  // Reports `text` with `code` and keeps it as the view's failure if it is
+  // the first.
+  void Fail(const std::string& text, int code = kErrSession);
   void CountPdus(long n);
 
   const std::string m_Target;

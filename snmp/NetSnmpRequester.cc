@@ -93,17 +93,25 @@ std::unique_ptr<snmp::PduChannel> CNetSnmpRequester::DSROpenChannel(const std::s
   return channel;
 }
 
-std::string CNetSnmpRequester::DSRDescribeSilence(const std::string& target,
-                                                  int unanswered) const {
+std::string CNetSnmpRequester::DSRDescribeSilence(const std::string& target, int unanswered,
+                                                  int answered) const {
   const int attempts = m_Options.retries + 1;
   char seconds[32];
   std::snprintf(seconds, sizeof(seconds), "%g",
                 unanswered * attempts * static_cast<double>(m_Options.timeoutMs) / 1000.0);
+  const std::string tries =
+      std::to_string(attempts) + (attempts == 1 ? " attempt" : " attempts") + " (" + seconds + " s in all)";
+  if (answered > 0) {
+    return "no SNMP answer from " + target + " port " + std::to_string(m_Options.port) + " to " +
+           std::to_string(unanswered) + " of " + std::to_string(unanswered + answered) +
+           " requests (" + std::to_string(attempts) +
+           (attempts == 1 ? " attempt" : " attempts") +
+           " each), though it answered the others: replies lost, too late, or unreadable";
+  }
   std::string text = "no SNMP answer from " + target + " port " + std::to_string(m_Options.port) +
                      " after " + std::to_string(unanswered) +
-                     (unanswered == 1 ? " request" : " requests") + " of " +
-                     std::to_string(attempts) + (attempts == 1 ? " attempt" : " attempts") +
-                     " (" + seconds + " s in all): the device is unreachable, runs no SNMP agent, ";
+                     (unanswered == 1 ? " request" : " requests") + " of " + tries +
+                     ": the device is unreachable, runs no SNMP agent, ";
   if (m_Options.version == ESnmpVersion::kV3) return text + "or ignores SNMPv3 requests";
   return text + "or does not accept the community (a wrong community gets no answer)";
 }

@@ -94,7 +94,7 @@ std::unique_ptr<snmp::PduChannel> CReplayRequester::DSROpenChannel(const std::st
   return std::unique_ptr<snmp::PduChannel>(new snmp::CRecordedChannel(std::move(device)));
 }
 
-std::string CReplayRequester::DSRDescribeSilence(const std::string& target,
-                                                 int /*unanswered*/) const {
+std::string CReplayRequester::DSRDescribeSilence(const std::string& target, int /*unanswered*/,
+                                                 int /*answered*/) const {
   return "no recorded walk for " + target + " in " + m_Folder;
 }

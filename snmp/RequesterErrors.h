@@ -1,5 +1,8 @@
 // Error codes that the requesters report with CKelError. A device that does
-// not answer is not an error: the request just gives null.
+// not answer is not an error: the request just gives null, and the NE's
+// summary says why; only a device that answered some of an NE's requests
+// and not others is reported (kErrUnanswered), since its NE may be
+// processed with data missing.
 #ifndef SNMP_REQUESTERERRORS_H_
 #define SNMP_REQUESTERERRORS_H_
 
@@ -13,6 +16,8 @@ enum {
   kErrReplayFile = -230005,     // a recorded walk that could not be read cleanly
   kErrOptions = -230006,        // requester options that cannot work
   kErrNoIpv6Data = -230007,     // a device that answered but gave no IPv6 address
+  kErrUnanswered = -230008,     // a device that left some requests of an NE unanswered
+  kErrErrorStatus = -230009,    // a GET answered with an error-status
 };
 
 }  // namespace snmp

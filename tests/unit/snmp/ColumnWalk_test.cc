@@ -69,10 +69,11 @@ TEST(ColumnWalkTest, WalksEndCleanlyOrWithTheRowsSoFarAndAReason) {
       {"silent device", "silent", 10, 9, "", "", false, "bulk 10 1.2"},
       {"tooBig halves the repetitions", "err1|err1|1 2|3 3!", 10, 9, "1 2 3", "", true,
        "bulk 10 1.2, bulk 5 1.2, bulk 2 1.2, bulk 2 1.2.2"},
-      {"tooBig at one repetition", "err1|err1", 2, 9, "", "error-status 1 after 0 rows", true, ""},
+      {"tooBig at one repetition", "err1|err1", 2, 9, "", "error-status 1 (tooBig) after 0 rows", true, ""},
       {"OID repeated", "1 2|2", 2, 9, "1 2", "OID 1.2.2 does not increase on 1.2.2 after 2 rows", true, ""},
       {"empty reply", "1|none", 1, 9, "1", "empty response after 1 row", true, ""},
-      {"genErr", "err5 1", 4, 9, "", "error-status 5 after 0 rows", true, ""},
+      {"genErr", "err5 1", 4, 9, "", "error-status 5 (genErr) after 0 rows", true, ""},
+      {"noSuchName to a bulk", "1|err2 2", 1, 9, "1", "error-status 2 (noSuchName) after 1 row", true, ""},
       {"failed", "failed", 4, 9, "", "request failed (Authentication failure) after 0 rows", false, ""},
       {"row limit", "1 2 3", 3, 2, "1 2", "too many rows after 2 rows", true, ""},
   };
@@ -93,7 +94,7 @@ TEST(ColumnWalkTest, WalksEndCleanlyOrWithTheRowsSoFarAndAReason) {
 }
 
 TEST(ColumnWalkTest, GetExactTakesOnlyTheValueOfTheAskedOid) {
-  for (const char* reply : {"1", "1o", "1i", "err2 1", "2", "none", "silent"}) {
+  for (const char* reply : {"1", "1o", "1i", "err2 1", "err5 1", "2", "none", "silent"}) {
     SCOPED_TRACE(reply);
     ScriptedChannel channel(reply);
     snmp::VarBind out;
@@ -103,6 +104,7 @@ TEST(ColumnWalkTest, GetExactTakesOnlyTheValueOfTheAskedOid) {
     EXPECT_EQ(snmp::GetExact(&channel, {1, 2, 1}, &out, &outcome, &detail), value);
     EXPECT_EQ(out.value.integer, value ? 1 : out.value.integer);
     EXPECT_EQ(outcome, *reply == 's' ? EPduOutcome::kNoAnswer : EPduOutcome::kAnswer);
+    EXPECT_EQ(detail, std::string(reply) == "err5 1" ? "error-status 5 (genErr)" : "");
   }
 }
 
