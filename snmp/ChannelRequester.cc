@@ -118,7 +118,8 @@ CDiscoSnmpSummary CChannelRequester::DSRNeEnd() {
     target.pdus = view->Pdus();
     target.failure = view->Failure();
     if (target.answered < target.requests) {
-      target.silence = DSRDescribeSilence(target.address, target.requests - target.answered, target.answered);
+      target.silence = DSRDescribeSilence(target.address, target.requests - target.answered,
+                                          target.answered, view->Strays());
       // The NE may yet be processed, without what those requests would
       // have given: that is said in its report.
       if (target.answered > 0) CKelError(snmp::kErrUnanswered, __FILE__, __LINE__, target.silence.c_str());

@@ -62,10 +62,11 @@ class CChannelRequester : public CDiscoStdRequester {
   virtual std::unique_ptr<snmp::PduChannel> DSROpenChannel(const std::string& target,
                                                            std::string* why) = 0;
   // Why `target` left `unanswered` of the NE's requests without answer
-  // while it answered `answered` others, as a phrase for the user ("no
-  // SNMP answer from ...").
+  // while it answered `answered` others and sent `strays` datagrams that
+  // were no reply to them, as a phrase for the user ("no SNMP answer from
+  // ...").
   virtual std::string DSRDescribeSilence(const std::string& target, int unanswered,
-                                         int answered) const = 0;
+                                         int answered, int strays) const = 0;
 
  private:
   // The view of `target` for the NE in hand on this thread; a new one owned

@@ -56,6 +56,7 @@ TableWalkResult WalkColumns(PduChannel* channel, const std::vector<Oid>& columns
       return result;
     }
     if (reply.outcome == EPduOutcome::kNoAnswer) {
+      result.strays = reply.strays;
       if (result.answered) result.error = Stop("no answer", RowCount(result));
       return result;
     }
@@ -119,14 +120,16 @@ WalkResult WalkColumn(PduChannel* channel, const Oid& column, const WalkOptions&
   result.rows = std::move(table.columns.front());
   result.error = std::move(table.error);
   result.requests = table.requests;
+  result.strays = table.strays;
   return result;
 }
 
 bool GetExact(PduChannel* channel, const Oid& oid, VarBind* out, EPduOutcome* outcome,
-              std::string* detail) {
+              std::string* detail, int* strays) {
   PduReply reply = channel->Get(oid);
   *outcome = reply.outcome;
   *detail = reply.detail;
+  if (strays != nullptr) *strays = reply.outcome == EPduOutcome::kNoAnswer ? reply.strays : 0;
   if (reply.outcome == EPduOutcome::kAnswer && reply.errorStatus != kErrNoError &&
       reply.errorStatus != kErrNoSuchName) {
     *detail = ErrorStatusText(reply.errorStatus);

@@ -21,6 +21,7 @@ struct WalkResult {
   std::vector<VarBind> rows;   // every row of the column, in walk order
   std::string error;           // why the walk stopped early; "" at the end
   int requests = 0;            // PDUs sent
+  int strays = 0;              // of the request that got no reply (PduReply::strays)
 };
 
 // The same for several columns walked side by side.
@@ -29,6 +30,7 @@ struct TableWalkResult {
   std::vector<std::vector<VarBind>> columns;  // rows of each column asked, in walk order
   std::string error;
   int requests = 0;
+  int strays = 0;
 };
 
 // Walks the columns `columns` (at least one) side by side, every request
@@ -58,9 +60,10 @@ std::string ErrorStatusText(long status);
 // exception value, a reply about another OID or no binding). `outcome`
 // tells how the request went and `detail` why it failed (kFailed) or, for
 // an answer, the error-status it carried ("" for none and for noSuchName,
-// which is how an SNMPv1 agent says that it has no such object).
+// which is how an SNMPv1 agent says that it has no such object). When
+// given, `strays` gets PduReply::strays of a request that got no reply.
 bool GetExact(PduChannel* channel, const Oid& oid, VarBind* out, EPduOutcome* outcome,
-              std::string* detail);
+              std::string* detail, int* strays = nullptr);
 
 }  // namespace snmp
 

@@ -105,7 +105,9 @@ CDeviceView::Answer CDeviceView::GetOnce(const Oid& oid, const char* what) {
   VarBind bind;
   EPduOutcome outcome = EPduOutcome::kNoAnswer;
   std::string detail;
-  if (GetExact(channel, oid, &bind, &outcome, &detail)) answer.bind = std::move(bind);
+  int strays = 0;
+  if (GetExact(channel, oid, &bind, &outcome, &detail, &strays)) answer.bind = std::move(bind);
+  m_Strays += strays;
   Release();
   answer.answered = outcome == EPduOutcome::kAnswer;
   if (outcome == EPduOutcome::kFailed) {
@@ -161,6 +163,7 @@ const TableRows* CDeviceView::Fetch(ETable table) {
   TableWalkResult walk = WalkColumns(channel, columns, m_Walk);
   Release();
   CountPdus(walk.requests);
+  m_Strays += walk.strays;
   if (!walk.error.empty()) {
     const std::string message =
         std::string("walk of ") + def.name + " at " + m_Target + " stopped: " + walk.error;
@@ -255,6 +258,7 @@ CKelDoubleList* CDeviceView::WalkAlone(const MibObject& column) {
   WalkResult walk = WalkColumn(channel, column.oid, m_Walk);
   Release();
   CountPdus(walk.requests);
+  m_Strays += walk.strays;
   if (!walk.error.empty()) {
     const std::string message =
         std::string("walk of ") + column.name + " at " + m_Target + " stopped: " + walk.error;

@@ -62,6 +62,9 @@ class CDeviceView {
   int Answered() const { return m_Answered; }
   long Pdus() const { return m_Pdus; }  // request PDUs sent (retransmissions not counted)
   const std::string& Failure() const { return m_Failure; }
+  // Datagrams that came while requests that got no reply were waiting, and
+  // were not their replies (PduReply::strays).
+  int Strays() const { return m_Strays; }
   long Rfc2465Values() const { return m_Rfc2465Values; }
   long Rfc4293Values() const { return m_Rfc4293Values; }
   // When the agent walked the address table, the device answered and
@@ -109,6 +112,7 @@ class CDeviceView {
   int m_Requests = 0;
   int m_Answered = 0;
   long m_Pdus = 0;
+  int m_Strays = 0;
   std::string m_Failure;
   long m_Rfc2465Values = 0;
   long m_Rfc4293Values = 0;

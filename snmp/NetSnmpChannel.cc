@@ -280,7 +280,8 @@ bool CNetSnmpChannel::DiscoverEngine(bool* silent, std::string* error) {
   // The answer is a report, which the library reads the engine's ID, boots
   // and time from into the session as it arrives.
   void* reply = nullptr;
-  const int status = SendAndWait(probe, &reply);
+  int strays = 0;
+  const int status = SendAndWait(probe, &reply, &strays);
   snmp_free_pdu(static_cast<netsnmp_pdu*>(reply));
   std::lock_guard<std::mutex> guard(NetSnmpLock());
   netsnmp_session* session = snmp_sess_session(m_Session);
@@ -341,11 +342,16 @@ int ReplyArrived(int operation, netsnmp_session* session, int /*reqid*/, netsnmp
 
 }  // namespace
 
-int CNetSnmpChannel::SendAndWait(void* request, void** reply) {
+std::unique_lock<std::mutex> CNetSnmpChannel::LibraryLock() const {
+  return m_Shared ? std::unique_lock<std::mutex>(NetSnmpLock()) : std::unique_lock<std::mutex>();
+}
+
+int CNetSnmpChannel::SendAndWait(void* request, void** reply, int* strays) {
   auto* pdu = static_cast<netsnmp_pdu*>(request);
   Waiting waiting;
+  *strays = 0;
   {
-    std::lock_guard<std::mutex> guard(NetSnmpLock());
+    std::unique_lock<std::mutex> guard = LibraryLock();
     if (snmp_sess_async_send(m_Session, pdu, ReplyArrived, &waiting) == 0) {
       snmp_free_pdu(pdu);  // not taken when it could not be sent
       return STAT_ERROR;
@@ -362,16 +368,19 @@ int CNetSnmpChannel::SendAndWait(void* request, void** reply) {
     int fds = 0, block = 1;
     timeval timeout{};
     {
-      std::lock_guard<std::mutex> guard(NetSnmpLock());
+      std::unique_lock<std::mutex> guard = LibraryLock();
       NETSNMP_LARGE_FD_ZERO(&readable);
       snmp_sess_select_info2(m_Session, &fds, &readable, &timeout, &block);
     }
     if (block) timeout = {1, 0};  // nothing to time out: look again in a second
     const int ready = select(fds, readable.lfs_setptr, nullptr, nullptr, &timeout);
     if (ready < 0 && errno != EINTR) usleep(10000);  // the next round's time-out check ends the request
-    std::lock_guard<std::mutex> guard(NetSnmpLock());
+    std::unique_lock<std::mutex> guard = LibraryLock();
     if (ready > 0) {
+      // One session, one request outstanding: a datagram that does not end
+      // it could not be read as its reply.
       snmp_sess_read2(m_Session, &readable);
+      if (!waiting.done) ++*strays;
     } else if (ready == 0 || errno != EINTR) {
       snmp_sess_timeout(m_Session);  // retransmits, or gives up (ReplyArrived: timed out)
     }
@@ -418,17 +427,10 @@ PduReply CNetSnmpChannel::Exchange(int command, const std::vector<Oid>& oids,
     snmp_add_null_var(request.get(), name.data(), name.size());
   }
 
-  netsnmp_pdu* raw = nullptr;
   // The library takes the request PDU whatever the outcome.
-  int status;
-  if (m_Shared) {
-    void* reply = nullptr;
-    status = SendAndWait(request.release(), &reply);
-    raw = static_cast<netsnmp_pdu*>(reply);
-  } else {
-    status = snmp_sess_synch_response(m_Session, request.release(), &raw);
-  }
-  PduPtr response(raw);
+  void* raw = nullptr;
+  const int status = SendAndWait(request.release(), &raw, &reply.strays);
+  PduPtr response(static_cast<netsnmp_pdu*>(raw));
   if (status == STAT_SUCCESS && response != nullptr) {
     if (response->command != SNMP_MSG_RESPONSE) {
       reply.outcome = EPduOutcome::kFailed;

@@ -71,10 +71,13 @@ class CNetSnmpChannel : public PduChannel {
   // for it. False, with `silent` and `error` as Open gives them, when the
   // device gave no engine ID.
   bool DiscoverEngine(bool* silent, std::string* error);
-  // Sends `request` (taken over) and waits for its reply; the lock only
-  // around library calls. Returns the library's status (STAT_*); `*reply`
-  // is the reply PDU (the caller frees it) or null.
-  int SendAndWait(void* request, void** reply);
+  // Sends `request` (taken over) and waits for its reply; for SNMPv3 the
+  // lock only around library calls. Returns the library's status (STAT_*);
+  // `*reply` is the reply PDU (the caller frees it) or null; `*strays`
+  // counts the datagrams read meanwhile that were not the reply.
+  int SendAndWait(void* request, void** reply, int* strays);
+  // NetSnmpLock() held for an SNMPv3 channel, nothing for SNMPv1/v2c.
+  std::unique_lock<std::mutex> LibraryLock() const;
 
   void* m_Session;  // net-snmp single-session handle
   const bool m_Shared;  // SNMPv3: library calls under NetSnmpLock()

@@ -94,24 +94,30 @@ std::unique_ptr<snmp::PduChannel> CNetSnmpRequester::DSROpenChannel(const std::s
 }
 
 std::string CNetSnmpRequester::DSRDescribeSilence(const std::string& target, int unanswered,
-                                                  int answered) const {
+                                                  int answered, int strays) const {
   const int attempts = m_Options.retries + 1;
   char seconds[32];
   std::snprintf(seconds, sizeof(seconds), "%g",
                 unanswered * attempts * static_cast<double>(m_Options.timeoutMs) / 1000.0);
   const std::string tries =
       std::to_string(attempts) + (attempts == 1 ? " attempt" : " attempts") + " (" + seconds + " s in all)";
+  // Datagrams came back, so the device is there: they are the problem.
+  const std::string unreadable =
+      std::to_string(strays) + (strays == 1 ? " datagram" : " datagrams") +
+      " came back that could not be read as replies (malformed, cut short, or to another "
+      "request-id)";
   if (answered > 0) {
     return "no SNMP answer from " + target + " port " + std::to_string(m_Options.port) + " to " +
            std::to_string(unanswered) + " of " + std::to_string(unanswered + answered) +
            " requests (" + std::to_string(attempts) +
-           (attempts == 1 ? " attempt" : " attempts") +
-           " each), though it answered the others: replies lost, too late, or unreadable";
+           (attempts == 1 ? " attempt" : " attempts") + " each), though it answered the others: " +
+           (strays > 0 ? unreadable : "replies lost, too late, or unreadable");
   }
   std::string text = "no SNMP answer from " + target + " port " + std::to_string(m_Options.port) +
                      " after " + std::to_string(unanswered) +
-                     (unanswered == 1 ? " request" : " requests") + " of " + tries +
-                     ": the device is unreachable, runs no SNMP agent, ";
+                     (unanswered == 1 ? " request" : " requests") + " of " + tries + ": ";
+  if (strays > 0) return text + unreadable;
+  text += "the device is unreachable, runs no SNMP agent, ";
   if (m_Options.version == ESnmpVersion::kV3) return text + "or ignores SNMPv3 requests";
   return text + "or does not accept the community (a wrong community gets no answer)";
 }

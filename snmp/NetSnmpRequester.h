@@ -45,8 +45,8 @@ class CNetSnmpRequester : public CChannelRequester {
  protected:
   std::unique_ptr<snmp::PduChannel> DSROpenChannel(const std::string& target,
                                                    std::string* why) override;
-  std::string DSRDescribeSilence(const std::string& target, int unanswered,
-                                 int answered) const override;
+  std::string DSRDescribeSilence(const std::string& target, int unanswered, int answered,
+                                 int strays) const override;
 
  private:
   CNetSnmpRequester(const CNetSnmpOptions& options, snmp::NetSnmpSessionSettings settings);

@@ -29,6 +29,10 @@ struct PduReply {
   long errorIndex = 0;         // 1-based binding the error-status is about
   std::vector<VarBind> binds;  // in reply order
   std::string detail;          // why a request failed
+  // Datagrams that arrived while the reply was awaited and were not it: a
+  // reply malformed, cut short or to another request-id, or a late reply
+  // to an earlier request.
+  int strays = 0;
 };
 
 class PduChannel {

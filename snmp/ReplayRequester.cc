@@ -95,6 +95,6 @@ std::unique_ptr<snmp::PduChannel> CReplayRequester::DSROpenChannel(const std::st
 }
 
 std::string CReplayRequester::DSRDescribeSilence(const std::string& target, int /*unanswered*/,
-                                                 int /*answered*/) const {
+                                                 int /*answered*/, int /*strays*/) const {
   return "no recorded walk for " + target + " in " + m_Folder;
 }

@@ -37,8 +37,8 @@ class CReplayRequester : public CChannelRequester {
  protected:
   std::unique_ptr<snmp::PduChannel> DSROpenChannel(const std::string& target,
                                                    std::string* why) override;
-  std::string DSRDescribeSilence(const std::string& target, int unanswered,
-                                 int answered) const override;
+  std::string DSRDescribeSilence(const std::string& target, int unanswered, int answered,
+                                 int strays) const override;
 
  private:
   // The device of `target`, loading it on first use; null when no file.

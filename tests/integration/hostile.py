@@ -23,14 +23,16 @@ PORT = 161
 SAME = lambda ne, r1: ne["localNeighbours"] == r1["localNeighbours"] and ne["errors"] == r1["errors"]
 ROWS = [
     ("slow", "processed", SAME),  # each reply 0.5 to 1.4 timeouts late: the same discovery as r1's
-    ("errors", "processed", ("error-status 5 (genErr)", "error-status 2 (noSuchName)")),  # every third reply
-    # genErr, noSuchName, tooBig in turn
+    # every third reply genErr, noSuchName, tooBig in turn (tooBig: the walk asks fewer repetitions)
+    ("errors", "processed", ("error-status 5 (genErr)", "error-status 2 (noSuchName)")),
     ("repeat", "processed", "does not increase"),  # the OID after a row is the row itself
     ("loop", "processed", "does not increase"),  # after a column's last row, its first again
+    # every text 60,000 octets long (GETBULK replies shortened to fit in 65,000 octets)
     ("big", "processed", lambda ne, r1: len(ne["localNeighbours"][0]["fields"]["ipv6IfDescr"]) == 60000),
-    ("truncated", "processed", "though it answered the others"),  # replies above 300 octets cut in half
-    ("malformed", "failed", "no SNMP answer"),  # every reply's length wrong
-    ("wrong-id", "failed", "no SNMP answer"),  # every reply to another request-id
+    # replies above 300 octets cut in half: the GETs answered, every walk not
+    ("truncated", "processed", ("though it answered the others", "could not be read")),
+    ("malformed", "failed", "could not be read as replies"),  # every reply's length wrong
+    ("wrong-id", "failed", "could not be read as replies"),  # every reply to another request-id
 ]
 
 
