@@ -174,8 +174,10 @@ def run(args, nes, timeout, retries, more=()):
     cmd = [args.runner, "--format", "json", "--timeout", str(timeout), "--retries", str(retries),
            "--threads", str(len(nes))] + (["--plugin", args.plugin] if args.plugin else []) + list(more) + nes
     start = time.monotonic()
-    out = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, check=False, timeout=600).stdout
-    return json.loads(out), time.monotonic() - start
+    done = subprocess.run(cmd, capture_output=True, check=False, timeout=600)
+    if b"Sanitizer" in done.stderr or b"runtime error:" in done.stderr:  # a sanitized build's report
+        sys.exit(done.stderr.decode(errors="replace"))
+    return json.loads(done.stdout), time.monotonic() - start
 
 
 def costless(report):
@@ -254,10 +256,13 @@ def devices(args):
         faults.append("r1's report differs from its report alone")
     for (behaviour, status, check), ne in zip(ROWS, report["nes"][1:]):
         said = [ne["reason"] or ""] + [e["message"] or "" for e in ne["errors"] if e["code"] <= -230000]
-        print("%-10s %-9s %4d PDUs  %s" % (behaviour, ne["status"], ne["cost"]["pdus"], " | ".join(filter(None, said))))
+        cost = ne["cost"]  # each request PDU waits at most for every attempt
+        limit = cost["pdus"] * args.timeout * (args.retries + 1) + 0.5
+        print("%-9s %-9s %2d PDUs %5.2f s (bound %5.2f s)  %s" % (behaviour, ne["status"], cost["pdus"],
+              cost["snmpSeconds"], limit, " | ".join(filter(None, said))))
         ok = check(ne, alone["nes"][0]) if callable(check) else all(any(t in s for s in said) for t in
                                                                      ([check] if isinstance(check, str) else check))
-        if ne["status"] != status or not ok or ne["cost"]["pdus"] > pdus:
+        if ne["status"] != status or not ok or cost["pdus"] > pdus or cost["snmpSeconds"] > limit:
             faults.append("%s: %s, expected %s and %s" % (behaviour, ne["status"], status, check))
     print("wall %.2f s, bound %.2f s" % (wall, bound))
     print("\n".join(faults) or "every row as expected")
