@@ -2,6 +2,7 @@
 """The runner live against lossy and hostile SNMP devices, in tests/integration/sandbox (as root), with the
 demo lab's management addresses and 198.51.100.10 on loopback.
   hostile.py loss|devices --runner R [--plugin P] [--timeout T] [--retries N] [loss options below]
+(--timeout 0.25 --retries 5 for loss, 0.5 and 1 for devices, unless given)
 
 loss: the demo lab served by snmpsimd, discovered once without loss, then --batches x --runs times with --loss
 random loss of each UDP datagram to and from the SNMP port (iptables statistic DROP; --one-way: requests only).
@@ -247,7 +248,8 @@ def devices(args):
         finally:
             server.terminate()
             server.wait()
-    # Every NE in parallel; none asks more than twice the PDUs of r1 alone, each waited for at most every attempt.
+    # Every NE in parallel; none asks more than twice the PDUs of r1 alone, each waited for at most every attempt,
+    # and 5 s for starting up and naming.
     pdus = 2 * alone["nes"][0]["cost"]["pdus"]
     bound = pdus * args.timeout * (args.retries + 1) + 5
     faults = [] if wall <= bound else ["the run took %.1f s, above its bound %.1f s" % (wall, bound)]
