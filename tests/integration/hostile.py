@@ -162,9 +162,8 @@ def snmpsim(work, files):
         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     for address, _ in files:
         for _ in range(100):
-            if subprocess.run(["snmpget", "-v2c", "-c", "public", "-t", "1", "-r", "0", address,
-                               "1.3.6.1.2.1.1.1.0"], stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL).returncode == 0:
+            if subprocess.run(["snmpget", "-v2c", "-c", "public", "-t", "1", "-r", "0", address, "1.3.6.1.2.1.1.1.0"],
+                              capture_output=True).returncode == 0:
                 break
             time.sleep(0.3)
     return server
@@ -198,8 +197,7 @@ def flat(value, path=""):
 def loss(args):
     lab = ["--hosts", os.path.join(LAB, "hosts"), "--etc-dir", os.path.join(LAB, "etc"), "--var-dir",
            os.path.join(LAB, "var")]
-    nes = [line.split("#")[0].strip() for line in open(os.path.join(LAB, "nes.txt"))]
-    nes = [ne for ne in nes if ne]
+    nes = [ne for ne in (line.split("#")[0].strip() for line in open(os.path.join(LAB, "nes.txt"))) if ne]
     with tempfile.TemporaryDirectory() as work:
         devices = os.path.join(LAB, "devices")
         server = snmpsim(work, [(f[:-8], os.path.join(devices, f)) for f in sorted(os.listdir(devices))])
@@ -217,7 +215,8 @@ def loss(args):
                     walls.append(wall)
                     report = costless(report)
                     silent = [ne["input"] for ne, was in zip(report["nes"], clean["nes"]) if ne != was and not any(
-                        e["code"] == -230008 or e["code"] == -230003 and "no answer" in e["message"] for e in ne["errors"])]
+                        e["code"] == -230008 or e["code"] == -230003 and "no answer" in e["message"]
+                        for e in ne["errors"])]
                     matches += report == clean
                     failures += bool(silent) or args.must_match and report != clean
                     if report != clean:
@@ -276,13 +275,11 @@ def main():
     p.add_argument("mode", choices=("loss", "devices"))
     p.add_argument("--runner", required=True)
     p.add_argument("--plugin")
-    p.add_argument("--runs", type=int, default=3)
-    p.add_argument("--batches", type=int, default=1)
-    p.add_argument("--loss", type=float, default=0.3)
+    for name, kind, default in (("--runs", int, 3), ("--batches", int, 1), ("--loss", float, 0.3),
+                                ("--retries", int, None), ("--timeout", float, None)):
+        p.add_argument(name, type=kind, default=default)
     p.add_argument("--one-way", action="store_true")
     p.add_argument("--must-match", action="store_true")
-    p.add_argument("--retries", type=int)
-    p.add_argument("--timeout", type=float)
     args = p.parse_args()
     if os.environ.get("IPV6DISCO_SANDBOX") != "1":
         sys.exit("run it in tests/integration/sandbox: it changes the network namespace")
