@@ -229,7 +229,7 @@ std::unique_ptr<CNetSnmpChannel> CNetSnmpChannel::Open(const NetSnmpSessionSetti
     // discover the engine itself, synchronously, inside the first send.
     if (v3) snmp_sess_session(handle)->flags |= SNMP_FLAGS_DONT_PROBE;
   }
-  std::unique_ptr<CNetSnmpChannel> channel(new CNetSnmpChannel(handle, v3));
+  std::unique_ptr<CNetSnmpChannel> channel(new CNetSnmpChannel(handle));
   if (v3 && !channel->DiscoverEngine(silent, error)) return nullptr;
   return channel;
 }
@@ -342,16 +342,12 @@ int ReplyArrived(int operation, netsnmp_session* session, int /*reqid*/, netsnmp
 
 }  // namespace
 
-std::unique_lock<std::mutex> CNetSnmpChannel::LibraryLock() const {
-  return m_Shared ? std::unique_lock<std::mutex>(NetSnmpLock()) : std::unique_lock<std::mutex>();
-}
-
 int CNetSnmpChannel::SendAndWait(void* request, void** reply, int* strays) {
   auto* pdu = static_cast<netsnmp_pdu*>(request);
   Waiting waiting;
   *strays = 0;
   {
-    std::unique_lock<std::mutex> guard = LibraryLock();
+    std::lock_guard<std::mutex> guard(NetSnmpLock());
     if (snmp_sess_async_send(m_Session, pdu, ReplyArrived, &waiting) == 0) {
       snmp_free_pdu(pdu);  // not taken when it could not be sent
       return STAT_ERROR;
@@ -368,14 +364,14 @@ int CNetSnmpChannel::SendAndWait(void* request, void** reply, int* strays) {
     int fds = 0, block = 1;
     timeval timeout{};
     {
-      std::unique_lock<std::mutex> guard = LibraryLock();
+      std::lock_guard<std::mutex> guard(NetSnmpLock());
       NETSNMP_LARGE_FD_ZERO(&readable);
       snmp_sess_select_info2(m_Session, &fds, &readable, &timeout, &block);
     }
     if (block) timeout = {1, 0};  // nothing to time out: look again in a second
     const int ready = select(fds, readable.lfs_setptr, nullptr, nullptr, &timeout);
     if (ready < 0 && errno != EINTR) usleep(10000);  // the next round's time-out check ends the request
-    std::unique_lock<std::mutex> guard = LibraryLock();
+    std::lock_guard<std::mutex> guard(NetSnmpLock());
     if (ready > 0) {
       // One session, one request outstanding: a datagram that does not end
       // it could not be read as its reply.

@@ -49,10 +49,11 @@ class CNetSnmpChannel : public PduChannel {
   // request of its own, waited for without the lock. Returns null when
   // the session cannot be opened: `silent` tells whether that was a device
   // that did not answer (SNMPv3 engine discovery), `error` says why.
-  // An SNMPv3 channel's requests take the lock around each library call
-  // that touches the shared SNMPv3 state (sending, reading a reply,
-  // retransmitting), never while waiting for the reply; SNMPv1/v2c
-  // requests take no lock.
+  // Requests take the lock around each library call (sending, reading a
+  // reply, retransmitting), never while waiting for the reply: SNMPv3
+  // calls touch the shared SNMPv3 state, and reading a reply of any
+  // version writes the library's statistics and, for a reply it cannot
+  // parse, its one error-detail buffer.
   static std::unique_ptr<CNetSnmpChannel> Open(const NetSnmpSessionSettings& settings,
                                                const std::string& peer, bool* silent,
                                                std::string* error);
@@ -65,22 +66,19 @@ class CNetSnmpChannel : public PduChannel {
   PduReply GetBulk(const std::vector<Oid>& oids, int maxRepetitions) override;
 
  private:
-  CNetSnmpChannel(void* session, bool shared) : m_Session(session), m_Shared(shared) {}
+  explicit CNetSnmpChannel(void* session) : m_Session(session) {}
   PduReply Exchange(int command, const std::vector<Oid>& oids, int maxRepetitions);
   // Asks the device for its SNMPv3 engine ID and sets up the user's keys
   // for it. False, with `silent` and `error` as Open gives them, when the
   // device gave no engine ID.
   bool DiscoverEngine(bool* silent, std::string* error);
-  // Sends `request` (taken over) and waits for its reply; for SNMPv3 the
-  // lock only around library calls. Returns the library's status (STAT_*);
-  // `*reply` is the reply PDU (the caller frees it) or null; `*strays`
-  // counts the datagrams read meanwhile that were not the reply.
+  // Sends `request` (taken over) and waits for its reply; the lock only
+  // around library calls. Returns the library's status (STAT_*); `*reply`
+  // is the reply PDU (the caller frees it) or null; `*strays` counts the
+  // datagrams read meanwhile that were not the reply.
   int SendAndWait(void* request, void** reply, int* strays);
-  // NetSnmpLock() held for an SNMPv3 channel, nothing for SNMPv1/v2c.
-  std::unique_lock<std::mutex> LibraryLock() const;
 
   void* m_Session;  // net-snmp single-session handle
-  const bool m_Shared;  // SNMPv3: library calls under NetSnmpLock()
 };
 
 }  // namespace snmp

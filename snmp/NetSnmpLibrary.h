@@ -1,12 +1,13 @@
 // Process-wide set-up of the net-snmp library for the live requester.
 //
 // net-snmp is used through its single-session API (one session per request,
-// owned by one thread), which needs no lock for SNMPv1/v2c sending and
-// receiving. What the library keeps process-wide is guarded by
-// NetSnmpLock(): opening and closing sessions, and every SNMPv3 library call
-// (the USM user list, engine IDs and engine times are shared by every
-// session): an SNMPv3 request is sent, read and retransmitted under the
-// lock, but waited for without it (see CNetSnmpChannel).
+// owned by one thread). What the library keeps process-wide is guarded by
+// NetSnmpLock(): opening and closing sessions, and every library call that
+// sends, reads or retransmits a request (SNMPv3 shares the USM user list,
+// engine IDs and engine times between sessions; reading a reply of any
+// version counts it in process-wide statistics, and one it cannot parse
+// leaves its error detail in one process-wide buffer). A request is waited
+// for without the lock (see CNetSnmpChannel).
 #ifndef SNMP_NETSNMPLIBRARY_H_
 #define SNMP_NETSNMPLIBRARY_H_
 

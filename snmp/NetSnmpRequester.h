@@ -7,9 +7,9 @@
 // A device that does not answer costs at most timeoutMs x (retries + 1) per
 // request: the GET, or the first request of a walk (a walk whose device
 // falls silent half-way costs that once more). The library's shared state
-// (SNMPv3 users, keys and engines) is touched under NetSnmpLock() only
-// while a request is built, sent or read, never while its reply is awaited,
-// so a silent device holds up no other thread.
+// (SNMPv3 users, keys and engines, statistics, error detail) is touched
+// under NetSnmpLock() only while a request is built, sent or read, never
+// while its reply is awaited, so a silent device holds up no other thread.
 //
 // net-snmp keeps one set of SNMPv3 keys per user name and engine for the
 // whole process: two requesters with the same user name and different pass
