@@ -184,16 +184,6 @@ def costless(report):
     return dict(report, cost=None, nes=[dict(ne, cost=None) for ne in report["nes"]])
 
 
-def flat(value, path=""):
-    """{path: value} of every leaf of a JSON value."""
-    if not isinstance(value, (dict, list)):
-        return {path: value}
-    out = {}
-    for k, v in (value.items() if isinstance(value, dict) else enumerate(value)):
-        out.update(flat(v, "%s/%s" % (path, k)))
-    return out
-
-
 def loss(args):
     lab = ["--hosts", os.path.join(LAB, "hosts"), "--etc-dir", os.path.join(LAB, "etc"), "--var-dir",
            os.path.join(LAB, "var")]
@@ -220,10 +210,8 @@ def loss(args):
                     matches += report == clean
                     failures += bool(silent) or args.must_match and report != clean
                     if report != clean:
-                        a, b = flat(report), flat(clean)
-                        at = min(k for k in set(a) | set(b) if a.get(k, "-") != b.get(k, "-"))
-                        print("  differs at %s: %.300s instead of %.300s%s" % (
-                            at, a.get(at, "-"), b.get(at, "-"), "; loss not named on %s" % silent if silent else ""))
+                        print("  differs on %s%s" % ([ne["input"] for ne, was in zip(report["nes"], clean["nes"])
+                                                    if ne != was], "; loss not named on %s" % silent if silent else ""))
                 print("batch %d: %d of %d match, wall %.2f to %.2f s (mean %.2f)" % (
                     batch + 1, matches, args.runs, min(walls), max(walls), sum(walls) / len(walls)))
             return 1 if failures else 0
