@@ -118,10 +118,7 @@ bool CRunOutput::Open(const CRunnerOptions& options, std::string* error) {
   m_ReportFd = reportFd;
   if (m_TraceFile != nullptr) {
     FILE* file = m_TraceFile;
-    m_PreviousTraceSink = KelSetTraceSink([file](const std::string& text) {
-      std::fwrite(text.data(), 1, text.size(), file);
-      std::fflush(file);
-    });
+    m_PreviousTraceSink = KelSetTraceSink([file](const std::string& text) { KelWriteTraceLine(file, text); });
   }
   m_PreviousErrorSink = KelSetErrorSink([](const KelErrorReport& report) {
     if (KelTraceOn(1)) genXPLTrace(KelFormatError(report).c_str(), 1);

@@ -21,19 +21,23 @@ KelTraceSink& Sink() {
   return sink;
 }
 
-void Write(std::string text) {
+void Write(const std::string& text) {
   if (text.empty()) return;
-  if (text.back() != '\n') text += '\n';
   std::lock_guard<std::recursive_mutex> lock(TraceMutex());
   if (Sink()) {
     Sink()(text);
   } else {
-    fwrite(text.data(), 1, text.size(), stderr);
-    fflush(stderr);
+    KelWriteTraceLine(stderr, text);
   }
 }
 
 }  // namespace
+
+void KelWriteTraceLine(FILE* file, const std::string& text) {
+  fwrite(text.data(), 1, text.size(), file);
+  if (!text.empty() && text.back() != '\n') fputc('\n', file);
+  fflush(file);
+}
 
 void genXPLTrace(const char* text, int level) {
   if (!KelTraceOn(level) || text == nullptr) return;

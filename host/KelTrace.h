@@ -1,10 +1,11 @@
 // Tracing. A line of level N is built and written only when
-// __Kelvane_Debug_Level is at least N. Each call writes whole lines (a
-// missing final newline is added) and calls are serialised, so lines of
-// different threads never mix.
+// __Kelvane_Debug_Level is at least N. Calls are serialised, and the
+// writers to files end each call's text with a newline when it has none,
+// so lines of different threads never mix.
 #ifndef HOST_KELTRACE_H_
 #define HOST_KELTRACE_H_
 
+#include <cstdio>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -20,10 +21,16 @@ void genXPLTracef(int level, const char* format, ...) __attribute__((format(prin
 
 inline bool KelTraceOn(int level) { return __Kelvane_Debug_Level >= level; }
 
-// Where trace text goes: by default standard error. A null sink restores
-// the default. Returns the previous sink. Calls are serialised.
+// Where trace text goes: by default standard error. A sink gets each
+// call's text exactly as traced (a sink writing to a file uses
+// KelWriteTraceLine). A null sink restores the default. Returns the
+// previous sink. Calls are serialised.
 using KelTraceSink = std::function<void(const std::string& text)>;
 KelTraceSink KelSetTraceSink(KelTraceSink sink);
+
+// Writes `text` to `file`, adding a final newline when it has none, and
+// flushes.
+void KelWriteTraceLine(FILE* file, const std::string& text);
 
 // Collects trace text (from every thread) while it lives, sets the level
 // for its lifetime, and restores both afterwards.

@@ -26,15 +26,20 @@ constexpr size_t kPartBufferSize = 79;
 // come from a conforming agent and is refused.
 constexpr uint32_t kMaxOctet = 255;
 
-// True when positions `begPos` to `endPos` all lie inside `asn` and hold
-// octet values. An empty range (begPos > endPos) holds nothing and is true.
-bool OctetsAt(const CKelASN1Address* asn, int begPos, int endPos) {
-  if (begPos > endPos) return true;
-  if (begPos < 0 || endPos >= asn->KAADepth()) return false;
+// True when no position from `begPos` to `endPos` holds a value above 255;
+// positions outside `asn` read 0.
+bool OctetValues(const CKelASN1Address* asn, int begPos, int endPos) {
   for (int pos = begPos; pos <= endPos; ++pos) {
     if (asn->KAAAddressAt(pos) > kMaxOctet) return false;
   }
   return true;
+}
+
+// True when positions `begPos` to `endPos` all lie inside `asn` and hold
+// octet values. An empty range (begPos > endPos) holds nothing and is true.
+bool OctetsAt(const CKelASN1Address* asn, int begPos, int endPos) {
+  if (begPos > endPos) return true;
+  return begPos >= 0 && endPos < asn->KAADepth() && OctetValues(asn, begPos, endPos);
 }
 
 // A heap copy of `text`; a copy that cannot be made is reported.
@@ -87,9 +92,11 @@ in6_addr* CDiscoIPv6Agent::DIPv6GetAddrFromASN(CKelASN1Address* inputASN, int be
   if (inputASN == nullptr) {
     CKelError(-220552, __FILE__, __LINE__, nullptr);
   } else if ((begPos > endPos || static_cast<long long>(endPos) - begPos + 1 <= 16) &&
-             OctetsAt(inputASN, begPos, endPos)) {
-    // More than 16 positions, positions outside the index or values above
-    // 255 are refused. Bytes that a shorter range leaves unfilled are zero.
+             OctetValues(inputASN, begPos, endPos)) {
+    // More than 16 positions, or values above 255, are refused. The depth is
+    // not checked: a position past the end reads 0, so a short row gives an
+    // address whose last bytes are zero, and the text of the same row is
+    // what reports it. Bytes that a shorter range leaves unfilled are zero.
     result = static_cast<in6_addr*>(std::calloc(1, sizeof(in6_addr)));
     if (result == nullptr) {
       CKelError(-220553, __FILE__, __LINE__, nullptr);

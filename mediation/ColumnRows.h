@@ -2,6 +2,7 @@
 #ifndef MEDIATION_COLUMNROWS_H_
 #define MEDIATION_COLUMNROWS_H_
 
+#include "host/CKelAtom.h"
 #include "host/CKelListable.h"
 #include "host/CKelSnmpVarOp.h"
 
@@ -18,6 +19,16 @@ inline CKelSnmpVarOp* ColumnRow(CKelListable* element) {
 inline CKelASN1Address* ColumnRowIndex(CKelListable* element) {
   CKelSnmpVarOp* row = ColumnRow(element);
   return row != nullptr ? row->KSVOASN1() : nullptr;
+}
+
+// The prefix length held by an ipv6AddrPfxLength value, or -1 when the
+// value is not an integer from 0 to 128: such a length names no prefix (a
+// text or an out-of-range number would otherwise pass for a length that
+// matches far too much).
+inline int AddrPrefixLength(const CKelAtom* value) {
+  if (value == nullptr || value->KAType() != E_KDTInteger) return -1;
+  const long long length = value->KAInt64();
+  return length >= 0 && length <= 128 ? static_cast<int>(length) : -1;
 }
 
 #endif  // MEDIATION_COLUMNROWS_H_

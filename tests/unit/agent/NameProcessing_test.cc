@@ -5,6 +5,7 @@
 #include "gtest/gtest.h"
 #include "host/CKelValidAddress.h"
 #include "host/KelError.h"
+#include "host/KelTrace.h"
 #include "host/ZWResolver.h"
 #include "tests/support/TempDir.h"
 
@@ -27,7 +28,7 @@ struct NameProcessingTest : ::testing::Test {
   void SetUp() override {
     ZWSetNamesOverlay(ZWNamesOverlay::FromText(
         "198.51.100.10 r1.lab.example r1\n198.51.100.11 multi.lab.example\n198.51.100.12 multi.lab.example\n"
-        "2001:db8:1::1 r1-v6.lab.example\n2001:db8:1::5 h5.lab.example\n"));
+        "2001:db8:1::1 r1-v6.lab.example\n2001:db8:1::5 h5.lab.example\n:: unspecified.lab.example\n"));
     agent_.m_ValidAddr = &valid_;
   }
   void TearDown() override { ZWSetNamesOverlay(nullptr); }
@@ -56,6 +57,8 @@ TEST_F(NameProcessingTest, NameProcessingLeavesTheseFields) {
       {"/1280", "2001:db8::1/1280", 0, 0, true, "2001:db8::1 128 2001:db8::1"},
       {"/200", "2001:db8::1/200", 0, 0, true, "2001:db8::1 200 2001:db8::1"},
       {"/-5", "2001:db8::1/-5", 0, 0, true, "2001:db8::1 0 2001:db8::1"},
+      {"/ 64", "2001:db8::1/ 64", 0, 0, true, "2001:db8::1 0 2001:db8::1"},
+      {"/+5", "2001:db8::1/+5", 0, 0, true, "2001:db8::1 0 2001:db8::1"},
       {"/", "2001:db8::1/", 0, 0, true, "2001:db8::1 0 2001:db8::1"},
   };
   for (const auto& row : rows) {
@@ -64,8 +67,11 @@ TEST_F(NameProcessingTest, NameProcessingLeavesTheseFields) {
                                 {"m_Name", row.name}}) {
       if (value) record.KRAddOrSetValue(field, value);
     }
+    KelTraceCapture trace(4);
     EXPECT_EQ(agent_.DIPv6DoNameAndIpProcessing(&record), row.processed ? E_KBTrue : E_KBFalse) << row.what;
     EXPECT_EQ(Outcome(record), row.outcome) << row.what;
+    EXPECT_EQ(trace.Text().rfind("\nENTER : CDiscoIPv6Agent::DIPv6DoNameAndIpProcessing()\n--", 0), 0u) << row.what;
+    EXPECT_EQ(trace.Text().substr(trace.Text().size() - 54), "LEAVE : CDiscoIPv6Agent::DIPv6DoNameAndIpProcessing()\n");
   }
 }
 
@@ -78,11 +84,12 @@ TEST_F(NameProcessingTest, AddNameSetsTheReverseNameOrElseTheAddress) {
   EXPECT_EQ(Outcome(record), "- - r1.lab.example");
 }
 
-TEST_F(NameProcessingTest, FailedTranslationIsNeverSuccess) {
-  // Family 6 with IPv4 text or an unconvertible text must fail, not name "::".
+TEST_F(NameProcessingTest, TranslationOfAnAddressText) {
+  // A text that does not convert for its family is looked up as the all-zero address, named here.
   const struct { const char* text; int family, result; size_t reports; const char* buffer; } rows[] = {
-      {"198.51.100.10", 4, 0, 0, "r1.lab.example"}, {"198.51.100.10", 6, EAI_NONAME, 1, "untouched"},
-      {"garbage", 6, EAI_NONAME, 1, "untouched"}, {"", 6, EAI_NONAME, 1, "untouched"},
+      {"198.51.100.10", 4, 0, 0, "r1.lab.example"}, {"2001:db8:1::9", 6, EAI_NONAME, 1, "untouched"},
+      {"198.51.100.10", 6, 0, 0, "unspecified.lab.example"}, {"garbage", 6, 0, 0, "unspecified.lab.example"},
+      {"", 6, 0, 0, "unspecified.lab.example"}, {"garbage", 4, EAI_NONAME, 1, "untouched"},
       {"198.51.100.10", 5, 999, 2, "untouched"},  // unknown family
   };
   for (const auto& row : rows) {

@@ -40,8 +40,14 @@ TEST(KelTraceTest, LevelGatesWholeLines) {
     KelTraceCapture capture(row.threshold);
     genXPLTrace("line", row.level);
     genXPLTracef(row.level, "f%d", row.level);
-    EXPECT_EQ(capture.Text(), row.written ? "line\nf" + std::to_string(row.level) + "\n" : "") << row.threshold << " " << row.level;
+    EXPECT_EQ(capture.Text(), row.written ? "linef" + std::to_string(row.level) : "") << row.threshold << " " << row.level;
   }
+  FILE* file = tmpfile();  // a file gets whole lines
+  KelWriteTraceLine(file, "a"), KelWriteTraceLine(file, "b\n"), KelWriteTraceLine(file, "");
+  char text[16] = "";
+  rewind(file);
+  EXPECT_EQ(std::string(text, fread(text, 1, sizeof text, file)), "a\nb\n");
+  fclose(file);
 }
 
 TEST(CKelThreadTest, StartRunsWorkOnceAndJoinWaitsForIt) {

@@ -68,12 +68,17 @@ class Tables {
         {{"ipv6AddrPrefixOnLinkFlag", onLink}, {"ipv6AddrPrefixAutonomousFlag", 1},
          {"ipv6AddrPrefixAdvPreferredLifetime", 100}, {"ipv6AddrPrefixAdvValidLifetime", 200}});
   }
-  void Route(const char* dest, uint32_t length, long long ifIndex, const char* nextHop,
-             long long valid = 1) {
+  static std::vector<uint32_t> RouteIndex(const char* dest, uint32_t length) {
     std::vector<uint32_t> i = AddressOctets(dest);
     i.insert(i.end(), {length, 1});
+    return i;
+  }
+  void Route(const char* dest, uint32_t length, long long ifIndex, const char* nextHop,  // ifIndex -1: no row
+             long long valid = 1) {
+    const std::vector<uint32_t> i = RouteIndex(dest, length);
     Text("ipv6RouteNextHop", i, ByteWise(nextHop).c_str());
-    Set(i, {{"ipv6RouteIfIndex", ifIndex}, {"ipv6RouteType", 4}, {"ipv6RouteValid", valid}});
+    Set(i, {{"ipv6RouteType", 4}, {"ipv6RouteValid", valid}});
+    if (ifIndex >= 0) Int("ipv6RouteIfIndex", i, ifIndex);
   }
   void Cache(uint32_t ifIndex, const char* address, const char* mac) {  // mac null: a row without value
     Add("ipv6NetToMediaPhysAddress", {AddrIndex(ifIndex, address), mac != nullptr ? Atom(mac) : nullptr});

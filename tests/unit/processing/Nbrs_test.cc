@@ -59,38 +59,51 @@ TEST_F(NbrsTest, WhichAddressesMakeALocalNeighbourAndWithWhatFields) {
   const std::vector<std::string> kMissing = {"-220439|can not find INTERFACE attributes for local neighbour ",
       "-220439|Address attribute in Mediation Data null so returns",
       "-220439|can not find ADDRESS attributes for local neighbour "};
+  const std::vector<std::string> kShort = {"-220439|out of range", "-220439|can not find ipaddress for local nbr "};
+  const std::vector<std::string> kBadLength = {"-220439|invalid prefix length for local nbr "};
+  enum Variant { kPlain, kDrop, kShortIndex, kLength200, kLengthText };  // kDrop: no ipv6IfDescr, ipv6AddrStatus
   struct {
     const char *address, *phys;
     long long admin, anycast;  // admin 0: no ipv6IfAdminStatus
-    bool drop;                 // without ipv6IfDescr and ipv6AddrStatus
+    Variant variant;
     std::string scopeAndPhys;  // "" for no record
   } rows[] = {
-      {"fe80::1", "00:00:5E:00:53:01", 1, 2, false, "1|00:00:5E:00:53:01"},
-      {"fec0::1", "", 1, 2, false, "2|"},
-      {"2001:db8:1::1", "abcd", 1, 2, false, "3|INVALID[61:62:63:64(hex)]"},
-      {"::192.0.2.1", "00:00:5E:00:53:01:", 1, 2, false,
+      {"fe80::1", "00:00:5E:00:53:01", 1, 2, kPlain, "1|00:00:5E:00:53:01"},
+      {"fec0::1", "", 1, 2, kPlain, "2|"},
+      {"2001:db8:1::1", "abcd", 1, 2, kPlain, "3|INVALID[61:62:63:64(hex)]"},
+      {"::192.0.2.1", "00:00:5E:00:53:01:", 1, 2, kPlain,
        "0|INVALID[30:30:3A:30:30:3A:35:45:3A:30:30:3A:35:33:3A:30:31:3A(hex)]"},
-      {"::1", "", 1, 2, false, ""},
-      {"ff02::1", "", 1, 2, false, ""},
-      {"::ffff:192.0.2.1", "", 1, 2, false, ""},
-      {"2001:db8:1::", "", 1, 1, false, ""},   // anycast
-      {"2001:db8:1::1", "", 2, 2, false, ""},  // interface down
-      {"2001:db8:1::1", "", 0, 2, false, ""},  // no administrative status
-      {"2001:db8:1::1", "", 1, 2, true, "3|"},
+      {"::1", "", 1, 2, kPlain, ""},
+      {"ff02::1", "", 1, 2, kPlain, ""},
+      {"::ffff:192.0.2.1", "", 1, 2, kPlain, ""},
+      {"2001:db8:1::", "", 1, 1, kPlain, ""},   // anycast
+      {"2001:db8:1::1", "", 2, 2, kPlain, ""},  // interface down
+      {"2001:db8:1::1", "", 0, 2, kPlain, ""},  // no administrative status
+      {"2001:db8:1::1", "", 1, 2, kDrop, "3|"},
+      {"2001:db8:1::1", "", 1, 2, kShortIndex, ""},
+      {"2001:db8:1::1", "", 1, 2, kLength200, "3|"},   // kept as collected, no prefix, no probe
+      {"2001:db8:1::1", "", 1, 2, kLengthText, "3|"},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(std::string(row.address) + " " + row.phys);
+    SCOPED_TRACE(std::string(row.address) + " " + row.phys + " variant " + std::to_string(row.variant));
     t_.Interface(1, "eth0", row.phys, row.admin);
     if (row.admin == 0) t_.Drop("ipv6IfAdminStatus");
-    t_.Address(1, row.address, 64, row.anycast);
-    if (row.drop) t_.Drop("ipv6AddrStatus"), t_.Drop("ipv6IfDescr");
+    t_.Address(1, row.address, row.variant == kLength200 ? 200 : 64, row.anycast);
+    if (row.variant == kDrop) t_.Drop("ipv6AddrStatus"), t_.Drop("ipv6IfDescr");
+    if (row.variant == kLengthText) t_.Drop("ipv6AddrPfxLength"), t_.Text("ipv6AddrPfxLength", AddrIndex(1, row.address), "64");
+    if (row.variant == kShortIndex) t_.Drop("ipv6AddrPfxLength"), t_.Int("ipv6AddrPfxLength", {1, 32, 1, 13, 184}, 64);
+    KelTraceCapture trace(4);
     const std::vector<FieldTexts> records = Build(false);
+    const bool badLength = row.variant == kLength200 || row.variant == kLengthText;
+    EXPECT_EQ(Reports(), row.variant == kDrop ? kMissing : row.variant == kShortIndex ? kShort
+                         : badLength ? kBadLength : std::vector<std::string>{});
+    EXPECT_EQ(trace.Contains("DIPv6PingMatchedAddress"), !badLength && !records.empty());
     ASSERT_EQ(records.size(), row.scopeAndPhys.empty() ? 0u : 1u);
     if (records.empty()) continue;
-    const FieldTexts& r = records[0];  // no prefix; a left-out field is left out only
-    EXPECT_EQ(r.size(), row.drop ? 18u : 20u);
-    EXPECT_EQ(Values({{r[row.drop ? 14 : 16], r[row.drop ? 6 : 7]}})[0], row.scopeAndPhys);
-    EXPECT_EQ(Reports(), row.drop ? kMissing : std::vector<std::string>{});
+    const FieldTexts& r = records[0];  // no prefix table; a left-out field is left out only
+    EXPECT_EQ(r.size(), row.variant == kDrop ? 18u : badLength ? 19u : 20u);
+    EXPECT_EQ(Values({{r[row.variant == kDrop ? 14 : 16], r[row.variant == kDrop ? 6 : 7]}})[0], row.scopeAndPhys);
+    EXPECT_EQ(r.back().rfind(badLength ? "ipv6AddrV4Addresses=" : "ipv6AddrPrefix=", 0), 0u) << r.back();
   }
 }
 
@@ -113,7 +126,8 @@ TEST_F(NbrsTest, RemoteNeighboursFromRoutesAndTheCache) {
          t->Route("2001:db8:11::", 48, 3, "2001:db8:9::1");
          t->Cache(2, "2001:db8:1::fe", "00:00:5E:00:53:FE");
          t->Cache(2, "2001:db8:1::5", "00:00:5E:00:53:05");
-       }, {gwMac, gwMac, h5 + "00:00:5E:00:53:05|h5.lab", far}, {}, "Next hop is a remote ipv6 address["},
+       }, {gwMac, gwMac, h5 + "00:00:5E:00:53:05|h5.lab", far}, {},
+       "is present in the local neighbour table...Next hop is a remote ipv6 address["},
       {"site-local next hop kept, link-local one passed over", [](Tables* t) {
          t->Route("::", 0, 2, "fec0::9"), t->Route("2001:db8:10::", 48, 2, "fe80::1");
        }, {"fec0::9|128|2|site.lab"}, {noCache},
@@ -122,13 +136,27 @@ TEST_F(NbrsTest, RemoteNeighboursFromRoutesAndTheCache) {
        {}, {"-220439|skip invalid route index", noEntry, noCache}, "Invalid route : " + route12},
       {"via the NE itself", [](Tables* t) { t->Route("::", 0, 2, "2001:db8:1::1"); }, {},
        {"-220439|No entry for 0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.1 in valid routes list.", noCache},
-       " Next hop is a local ipv6 address["},
+       "table... Next hop is a local ipv6 address["},
       {"a route only the validity walk saw", [](Tables* t) {
          t->Route("2001:db8:12::", 48, 2, "::"), t->Drop("ipv6RouteNextHop"), t->Drop("ipv6RouteType");
          t->Route("::", 0, 2, "2001:db8:1::fe");
        }, {gw}, {"-220439|WARNING: valid asn1 and next hop asn1 inconsistant" + route12, noEntry,
        noCache}, "This is inconsistent."},
+      {"a route only the next-hop and validity walks saw", [](Tables* t) {
+         t->Route("::", 0, 2, "2001:db8:1::fe"), t->Route("2001:db8:10::", 48, -1, "2001:db8:1::fd");
+       }, {gw}, {"-220439", noCache},
+       "ifIndex is null for nxtHop[20:01:0D:B8:00:01:00:00:00:00:00:00:00:00:00:FD]\n"},
+      {"a route index twice in the next-hop walk: no report of its own", [](Tables* t) {
+         t->Route("::", 0, 2, "2001:db8:1::fe");
+         t->Text("ipv6RouteNextHop", Tables::RouteIndex("::", 0), ByteWise("2001:db8:9::1").c_str());
+       }, {gw, far}, {noCache}, "Add to next hop list : 20:01:0D:B8:00:09:"},
+      {"a route index twice in the interface walk", [](Tables* t) {
+         t->Route("::", 0, 2, "2001:db8:1::fe"), t->Int("ipv6RouteIfIndex", Tables::RouteIndex("::", 0), 3);
+       }, {gw}, {"-220439| possible corruption warning - value of dest VB SHOULD be null but isnt", noCache}, ""},
       {"no routing table", [](Tables*) {}, {}, {noRoutes, noCache}, ""},
+      {"a cache entry twice: the record gains a second link-layer field", [](Tables* t) {
+         t->Cache(2, "2001:db8:1::5", "00:00:5E:00:53:05"), t->Cache(2, "2001:db8:1::5", "00:00:5E:00:53:05");
+       }, {h5 + "00:00:5E:00:53:05|h5.lab|00:00:5E:00:53:05"}, {noRoutes}, ""},
       {"own, link-local and multicast entries", [](Tables* t) {
          t->Cache(2, "2001:db8:1::1", "00:00:5E:00:53:0A");
          t->Cache(2, "fe80::1", "00:00:5E:00:53:01");

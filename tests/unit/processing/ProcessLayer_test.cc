@@ -114,7 +114,7 @@ TEST_F(ProcessLayerTest, WhatTheProcessLayerHandsOver) {
       {"no address table", "", 1, false, true, 0,
        {e + " ipv6AddrTable empty", e + "local IP list empty", "-220439", noAddresses, noAddresses, noLocal}},
       {"indexes and values no conforming agent sends", "", -1, true, true, 0,
-       {e + "out of range", nullIp, nullIp, e + "no anycast flag so return",
+       {e + "out of range", nullIp, nullIp, e + "no anycast flag so return", e + "no anycast flag so return",
         e + "screwed: one of ifRouteType, ifRouteIfIndex, ifRouteNextHop is null",
         e + "screwed: one of stateList,validList or physAddrList is null", noLocal}},
   };
