@@ -9,7 +9,10 @@ constexpr uint32_t kMaxOctet = 255;
 }  // namespace
 
 Oid NormalisePrefixIndex(const Oid& index) {
-  if (index.size() == kShapeDepth || index.size() < 3) return index;
+  if (index.size() < 3) return index;
+  // The length sub-identifier is told by its value: the number of octets
+  // between it and the prefix length. An index of 18 sub-identifiers is
+  // thus reshaped only when it holds a 15-octet prefix with its length.
   const uint32_t octets = index[1];
   if (octets > kMaxPrefixOctets || index.size() != octets + 3) return index;
   Oid shaped;

@@ -14,13 +14,14 @@
 namespace snmp {
 
 // The 18-sub-identifier shape of a prefix-table index:
-// - an index of 18 sub-identifiers passes unchanged (already in shape);
 // - ifIndex, n, n octets, length with n from 0 to 16 and every octet at
 //   most 255 loses its length sub-identifier and has its prefix padded
 //   with zero octets to 16;
-// - anything else passes unchanged, for the agent to refuse.
-// An index of 18 sub-identifiers is ambiguous when it is a conforming
-// index of a 15-octet prefix; it is taken to be in shape already.
+// - anything else passes unchanged: already in shape, or for the agent to
+//   refuse.
+// An index of 18 sub-identifiers whose second is 15 is read as a
+// conforming index of a 15-octet prefix (an index in shape would need a
+// prefix beginning with octet 15, which lies in reserved space).
 Oid NormalisePrefixIndex(const Oid& index);
 
 }  // namespace snmp

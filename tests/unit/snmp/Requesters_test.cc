@@ -57,7 +57,8 @@ TEST(ReplayRequesterTest, AnswersGetsAndWalksTypedByTheObjectsSyntaxAndReportsBa
       {kOdd, "ipv6AddrPfxLength", "1.32.1.13.184 = int:64; 1.300.1.13.184.0.102" + kZ + ".0.0.1 = int:64; " +
        "2." + kPfx + "102" + kZ + ".0.0.2.9 = int:64"},
       {kOdd, "ipv6AddrPrefixOnLinkFlag", "1.16.32.1.13.184.64 = int:1; 1.20." + kPfx + "102" + kZ +
-       ".0.0.0.0.0.0.0.64 = int:1; 2." + kPfx + "0.0.0.0" + kZ + ".32 = int:1; 3 = int:1"},
+       ".0.0.0.0.0.0.0.64 = int:1; 2." + kPfx + "0.0.0.0" + kZ + ".32 = int:1; 3 = int:1; 4." + kPfx + "102" + kZ +
+       ".0.0.0.120 = int:1"},
   };
   CReplayRequester replay(kDevices);
   for (const auto& row : rows) {
