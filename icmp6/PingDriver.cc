@@ -125,6 +125,12 @@ int CDiscoIPv6Agent::DIPv6PingAddress(const char* ipStr, __boolean confirm, int 
                            Shown(ipStr));
               break;
             }
+            // Another message: the deadline holds all the same (a steady
+            // stream of them keeps the socket readable past it).
+            if (Clock::now() >= deadline) {
+              genXPLTrace("-- DIPv6PingAddress() : Ping timeout!\n", 4);
+              break;
+            }
           }
           free(from);
         }

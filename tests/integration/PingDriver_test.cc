@@ -49,25 +49,53 @@ TEST_F(PingDriverTest, ConfirmedPingToNamedAddressGetsItsReply) {
   }
 }
 
+// Other ICMPv6 traffic: `senders` threads sending echo requests to ::1 as fast as they can while it lives.
+class Flood {
+ public:
+  explicit Flood(int senders) {
+    for (int i = 0; i < senders; ++i) {
+      m_Threads.emplace_back([this] {
+        const int fd = socket(AF_INET6, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMPV6);
+        icmp6test::Destination loopback("::1");
+        char request[kIcmp6EchoSize];
+        InitIcmp6Header(request, kIcmp6EchoDataSize, static_cast<int>(getpid()) + 1);  // not the ping's own
+        while (!m_Stop) sendto(fd, request, sizeof request, 0, loopback.ai_addr, loopback.ai_addrlen);
+        close(fd);
+      });
+    }
+  }
+  ~Flood() {
+    m_Stop = true;
+    for (std::thread& t : m_Threads) t.join();
+  }
+
+ private:
+  std::atomic<bool> m_Stop{false};
+  std::vector<std::thread> m_Threads;
+};
+
 TEST_F(PingDriverTest, LimitsBelowOneSecondAreHonoured) {
   // The ping's own request reaches its socket first; the wait goes on for the reply after it.
-  const struct { const char* what; bool off; __boolean confirm; int s, us, result; double least, below; }
+  const struct { const char* what; bool off; int flood; __boolean confirm; int s, us, result; double least, below; }
   rows[] = {
-      {"replies off, 1.3 s", true, E_KBTrue, 1, 300000, 0, 1.29, 1.8},
-      {"replies off, 0.3 s", true, E_KBTrue, 0, 300000, 0, 0.29, 0.9},
-      {"reply within 0.8 s", false, E_KBTrue, 0, 800000, 1, 0, 0.9},
-      {"unconfirmed returns at once", true, E_KBFalse, 30, 0, 1, 0, 1.0},
+      {"replies off, 1.3 s", true, 0, E_KBTrue, 1, 300000, 0, 1.29, 1.8},
+      {"replies off, 0.3 s", true, 0, E_KBTrue, 0, 300000, 0, 0.29, 0.9},
+      {"reply within 0.8 s", false, 0, E_KBTrue, 0, 800000, 1, 0, 0.9},
+      {"unconfirmed returns at once", true, 0, E_KBFalse, 30, 0, 1, 0, 1.0},
+      {"0.3 s under a flood of other messages", true, 4, E_KBTrue, 0, 300000, 0, 0.29, 0.4},
   };
   for (const auto& row : rows) {
     std::unique_ptr<EchoRepliesOff> off(row.off ? new EchoRepliesOff : nullptr);
     ASSERT_TRUE(off == nullptr || off->Ok());
     KelTraceCapture trace(4);
+    std::unique_ptr<Flood> flood(row.flood > 0 ? new Flood(row.flood) : nullptr);
     const Clock::time_point start = Clock::now();
     EXPECT_EQ(agent_.DIPv6PingAddress("2001:db8:1::5", row.confirm, row.s, row.us), row.result) << row.what;
     const double took = SecondsSince(start);
+    flood.reset();
     EXPECT_TRUE(took >= row.least && took < row.below) << row.what << ": " << took << " s";
     EXPECT_EQ(trace.Count("Ping timeout!"), row.result == 0 ? 1 : 0) << row.what;
-    EXPECT_EQ(sniffer_.Collect().size(), 1u) << row.what << ": the request went out";
+    EXPECT_TRUE(row.flood > 0 || sniffer_.Collect().size() == 1u) << row.what << ": the request went out";
   }
 }
 
