@@ -26,8 +26,8 @@ int CDiscoIPv6Agent::DIPv6LoadConfig(const char* fileName) {
   if (file == nullptr) {
     genXPLTracef(2, "-- DIPv6LoadConfig() cannot open %s", shownName);
   } else {
-    char line[kConfigLineBufferSize];
-    while (fgets(line, sizeof line, file) != nullptr) {
+    ConfigPieces pieces(file);
+    while (const char* line = pieces.Next()) {
       char name[kNameSize + 1];
       long long lineValue;
       const char* rest = ConfigNextRun(line, name, sizeof name);

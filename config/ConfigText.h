@@ -3,19 +3,38 @@
 // The loaders read their files with fgets into a buffer of
 // kConfigLineBufferSize characters, so a longer line arrives in pieces of at
 // most kConfigLineBufferSize - 1 characters, and each piece is parsed as a
-// line of its own. Within a piece, the settings are runs of non-blank
-// characters separated by white space, each copied into a field of fixed
-// size.
+// line of its own, except that the pieces continuing a comment line (one
+// whose first run begins with "#") belong to the comment. Within a piece,
+// the settings are runs of non-blank characters separated by white space,
+// each copied into a field of fixed size.
 //
-// Stateless; safe from any number of threads.
+// The functions are stateless and safe from any number of threads; a
+// ConfigPieces belongs to one reader.
 #ifndef CONFIG_CONFIGTEXT_H_
 #define CONFIG_CONFIGTEXT_H_
 
 #include <cstddef>
+#include <cstdio>
 
 class CKelTreeList;
 
 constexpr int kConfigLineBufferSize = 132;
+
+// The pieces of an open file to parse, in file order. Does not own the file.
+class ConfigPieces {
+ public:
+  explicit ConfigPieces(FILE* file) : m_File(file) {}
+  // The next piece (at most kConfigLineBufferSize - 1 characters, valid
+  // until the next call), or null at the end of the file or on a read
+  // error. The pieces after the first of a comment line are passed over.
+  const char* Next();
+
+ private:
+  FILE* m_File;
+  char m_Piece[kConfigLineBufferSize];
+  bool m_AtLineStart = true;  // the next piece begins a line
+  bool m_InComment = false;   // the current line is a comment
+};
 
 // Finds the first run of non-blank characters (blank as for isspace) at or
 // after `text` and copies at most `fieldSize` - 1 of its characters into

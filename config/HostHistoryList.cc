@@ -31,8 +31,8 @@ int CDiscoIPv6Agent::DIPv6BuildHistoryIpList(const char* fileName) {
   if (file == nullptr) {
     genXPLTracef(2, "-- DIPv6BuildHistoryIpList() cannot open %s", shownName);
   } else {
-    char line[kConfigLineBufferSize];
-    while (fgets(line, sizeof line, file) != nullptr) {
+    ConfigPieces pieces(file);
+    while (const char* line = pieces.Next()) {
       char run[kAddressRunSize + 1];
       if (ConfigNextRun(line, run, sizeof run) == nullptr) continue;
       if (run[0] == '#') continue;

@@ -61,8 +61,8 @@ int CDiscoIPv6Agent::DIPv6BuildPfxNameList(const char* fileName) {
   if (file == nullptr) {
     genXPLTracef(2, "-- DIPv6BuildPfxNameList() cannot open %s", shownName);
   } else {
-    char line[kConfigLineBufferSize];
-    while (fgets(line, sizeof line, file) != nullptr) {
+    ConfigPieces pieces(file);
+    while (const char* line = pieces.Next()) {
       char run[kPrefixRunSize + 1];
       char name[kNameSize + 1];
       const char* rest = ConfigNextRun(line, run, sizeof run);

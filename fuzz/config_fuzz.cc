@@ -34,16 +34,21 @@ std::string Diff(const CKelTreeList* tree, const Entries& expected) {
 }
 
 // A plain reading of the formats, written independently of the loaders: the runs of the texts that fgets
-// with a 132-character buffer hands over, each cut at its first NUL as the string functions see it.
+// with a 132-character buffer hands over, each cut at its first NUL as the string functions see it; the
+// pieces that continue a line whose first piece's first run begins with "#" are part of that comment.
 std::vector<std::vector<std::string>> RunsOfPieces(const std::string& file) {
   std::vector<std::vector<std::string>> pieces;
   std::string piece;
+  bool lineStart = true, comment = false;
   for (size_t i = 0; i < file.size(); ++i) {
     piece += file[i];
     if (file[i] != '\n' && piece.size() < 131 && i + 1 < file.size()) continue;
-    pieces.emplace_back();
+    std::vector<std::string> runs;
     std::istringstream words(piece.c_str());
-    for (std::string run; words >> run;) pieces.back().push_back(run);
+    for (std::string run; words >> run;) runs.push_back(run);
+    if (lineStart) comment = !runs.empty() && runs[0][0] == '#';
+    if (lineStart || !comment) pieces.push_back(runs);
+    lineStart = file[i] == '\n' || piece.size() < 131;
     piece.clear();
   }
   return pieces;

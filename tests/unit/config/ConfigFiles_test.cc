@@ -32,4 +32,26 @@ TEST(ConfigFilesTest, MissingFilesLeaveTheDefaultsAndNamedFilesLoadAsWritten) {
   EXPECT_TRUE(errors.Reports().empty());
 }
 
+TEST(ConfigFilesTest, PiecesOfALongLineAreLinesOfTheirOwnUnlessTheyContinueAComment) {
+  // Each file's second piece or line reads "2001:db8::5 0": a setting of 0, a prefix named "0", a host.
+  const std::string tail = "2001:db8::5 0\n", x129(129, 'x');
+  const struct { const char* what; std::string text; int autoDiscovery; size_t prefixes, hosts; } rows[] = {
+      {"comment of 131 characters and more", "# " + x129 + tail, 1, 0, 0},
+      {"the same after blanks", "  #" + x129 + tail, 1, 0, 0},
+      {"comment of 130 characters, then a line", "# " + x129.substr(1) + "\n" + tail, 0, 1, 1},
+      {"setting line of 131 characters and more", "2001:db8::7 " + x129.substr(10) + tail, 0, 2, 2},
+  };
+  for (const auto& row : rows) {
+    ScopedConfigDirs dirs;
+    CDiscoIPv6Agent agent;
+    agent.DIPv6LoadConfig(dirs.WriteConfig(row.text).c_str());
+    agent.DIPv6BuildPfxNameList(dirs.WritePrefixNames(row.text).c_str());
+    agent.DIPv6BuildHistoryIpList(dirs.WriteHostHistory(row.text).c_str());
+    const CKelTreeList *names = agent.DIPv6PfxDataList(), *hosts = agent.DIPv6IpDataList();
+    EXPECT_EQ(agent.DIPv6AutoDiscovery(), row.autoDiscovery) << row.what;
+    EXPECT_EQ(names != nullptr ? names->KTLCount() : 0, row.prefixes) << row.what;
+    EXPECT_EQ(hosts != nullptr ? hosts->KTLCount() : 0, row.hosts) << row.what;
+  }
+}
+
 }  // namespace
