@@ -91,8 +91,9 @@ void CDiscoIPv6Agent::DAProcessNewNe(CKelRecord* neRecord) {
       DADeleteUnneededOutputTags(neRecord);
       SetField(neRecord, "m_FailedFlag", KelNew<CKelAtom>(1), __LINE__);
     }
-    // The engine counts the job as handed over even for a null record, so
-    // it is told the job is over either way.
+    // A null record matches no job of the engine, which counts the call as
+    // unmatched; it is made all the same, so that every failed call ends
+    // with exactly one job-done call.
     DASendJobDoneToDisco(neRecord);
     neReturned = E_KBTrue;
   }

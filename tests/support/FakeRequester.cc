@@ -33,7 +33,8 @@ CKelSnmpVarOp* FakeRequester::DSRSnmpGet(CKelRecord* record, const char* objectN
   auto it = m_Gets.find(address + '\n' + object);
   if (it == m_Gets.end()) return nullptr;
   CKelASN1Address* index = CKelASN1Address::KAAFromString(instance != nullptr ? instance : "0");
-  return new CKelSnmpVarOp(index != nullptr ? index : new CKelASN1Address(), new CKelAtom(it->second));
+  return new CKelSnmpVarOp(index != nullptr ? index : new CKelASN1Address(),
+                           it->second != kNoValue ? new CKelAtom(it->second) : nullptr);
 }
 
 CKelDoubleList* FakeRequester::DSRSnmpGetNext(CKelRecord* record, const char* columnName,

@@ -19,7 +19,8 @@ class FakeRequester : public CDiscoStdRequester {
     std::vector<uint32_t> index;
     std::shared_ptr<const CKelAtom> value;
   };
-  // A GET of `object` on `address` answers the value (any instance).
+  // A GET of `object` on `address` answers the value (any instance); kNoValue: a var-op without value.
+  static constexpr long long kNoValue = INT64_MIN;
   void SetGet(const std::string& address, const std::string& object, long long value);
   // A walk of `column` answers these rows in order (empty: an empty list).
   void SetColumn(const std::string& address, const std::string& column, std::vector<Row> rows);

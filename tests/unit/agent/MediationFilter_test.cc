@@ -42,6 +42,8 @@ TEST_F(MediationFilterTest, ForwardingDecidesAndTheNamesIpv4AddressesAreTheFallb
       {"IPv6 router", kOwn, nullptr, {V6(kOwn, 1), V4(kOwn, 2)}, E_KBTrue, kNo, {"isIPv6Router"}, {}},
       {"IPv6 host", kOwn, 0, {V6(kOwn, 2), V4(kOwn, 1)}, E_KBTrue, kNo, {"isIPv6Host", "isIPv4Node"}, {}},
       {"IPv6 node", kOwn, nullptr, {V6(kOwn, 3)}, E_KBTrue, kNo, {"isIPv6Node", "isIPv4Node"}, {}},
+      {"IPv6 node: no value", kOwn, nullptr, {V6(kOwn, FakeRequester::kNoValue), V4(kOwn, 1)}, E_KBTrue, kNo,
+       {"isIPv6Node", "isIPv4Node"}, {}},
       {"IPv4 router", kOwn, nullptr, {V4(kOwn, 1)}, E_KBTrue, kNo, {"isIPv4Router", "isIPv4Node"}, {}},
       {"IPv4 host", kOwn, nullptr, {V4(kOwn, 2)}, E_KBTrue, kNo, {"isIPv4Host", "isIPv4Node"}, {}},
       {"IPv4 node", kOwn, nullptr, {V4(kOwn, 5)}, E_KBTrue, kNo, {"isIPv4Node", "isIPv4Node"}, {}},

@@ -80,6 +80,9 @@ TEST_F(NewNeDriverTest, AcceptedRefusedAndUnresolvedNesOnFourWorkers) {
   }
   EXPECT_EQ(agent_.filtered.load(), kRounds * 5) << "only NEs that naming let through";
   EXPECT_EQ(engine->DEUnmatchedCount(), 0);
+  static_cast<CDiscoAgent&>(agent_).DAProcessNewNe(nullptr);  // matches no job: counted as unmatched, nothing else changes
+  EXPECT_EQ(engine->DEUnmatchedCount(), 1);
+  EXPECT_EQ(engine->DEDoneCount(), kRounds * std::size(nes));
 }
 
 TEST_F(NewNeDriverTest, GateHoldsNesUntilStartUpAndMissingDefinitionFailsThemBeforeNaming) {

@@ -107,6 +107,16 @@ TEST_F(NbrsTest, WhichAddressesMakeALocalNeighbourAndWithWhatFields) {
   }
 }
 
+TEST_F(NbrsTest, ARememberedHostIsProbedOncePerLocalNeighbourOnItsPrefix) {
+  dirs_.WriteHostHistory("2001:db8:1::77\n2001:db8:2::77\n");  // unnamed: the probe sends nothing
+  t_.Interface(1, "eth0", "");
+  t_.Address(1, "2001:db8:1::1", 64), t_.Address(1, "2001:db8:1::2", 64);
+  KelTraceCapture trace(4);
+  EXPECT_EQ(Build(false).size(), 2u);
+  EXPECT_EQ(trace.Count("ENTER : CDiscoIPv6Agent::DIPv6PingAddress(2001:0DB8:0001:0000:0000:0000:0000:0077)"), 2);
+  EXPECT_EQ(trace.Count("ENTER : CDiscoIPv6Agent::DIPv6PingAddress("), 2);
+}
+
 TEST_F(NbrsTest, RemoteNeighboursFromRoutesAndTheCache) {
   const std::string gw = "2001:db8:1::fe|64|3|gw.lab", gwMac = gw + "|00:00:5E:00:53:FE";
   const std::string far = "2001:db8:9::1|128|3|far.lab", h5 = "2001:db8:1::5|64|3|";
