@@ -177,6 +177,7 @@ void CDiscoEngine::DEInterrupt() {
       dropped.emplace_back(slot.pending);
       slot.pending = nullptr;
       slot.job.status = E_DJSInterrupted;
+      slot.done = true;
       m_Finished.push_back(index);
       ++m_Done;
     }
@@ -231,6 +232,7 @@ void CDiscoEngine::RunJob(size_t index, CKelRecord* record) {
     slot.job.errors.insert(slot.job.errors.end(), errors.begin(), errors.end());
     slot.job.snmp = std::move(snmp);
     slot.job.nameSeconds = ZWLookupSeconds() - lookupsBefore;
+    slot.done = true;
     m_Finished.push_back(index);
     ++m_Done;
   }
@@ -277,6 +279,17 @@ void CDiscoEngine::DESJobDone(CKelRecord* record) {
 bool CDiscoEngine::DEWaitAll(std::chrono::milliseconds timeout) {
   std::unique_lock<std::mutex> lock(m_Mutex);
   return m_DoneCv.wait_for(lock, timeout, [this] { return m_Done == m_Slots.size(); });
+}
+
+size_t CDiscoEngine::DEWaitDone(size_t seen, std::chrono::milliseconds timeout) {
+  std::unique_lock<std::mutex> lock(m_Mutex);
+  m_DoneCv.wait_for(lock, timeout, [this, seen] { return m_Done > seen || m_Done == m_Slots.size(); });
+  return m_Done;
+}
+
+bool CDiscoEngine::DEJobDone(size_t index) const {
+  std::lock_guard<std::mutex> lock(m_Mutex);
+  return m_Slots.at(index)->done;
 }
 
 size_t CDiscoEngine::DEDoneCount() const {

@@ -8,10 +8,11 @@
 // DEWaitAll and read the jobs. Records handed in before the gate opens wait
 // at the agent's gate on the worker threads. DEInterrupt ends a run early.
 //
-// Thread-safety: DESubmit, DEStartUp, DEInterrupt, DEWaitAll, DEDoneCount
-// and DEFinishedJob may be called from any thread. A job's results (DEJob)
-// may be read once the job is done: after DEFinishedJob named it, or after
-// DEWaitAll returned true.
+// Thread-safety: DESubmit, DEStartUp, DEInterrupt, DEWaitAll, DEWaitDone,
+// DEDoneCount, DEJobDone, DEJobCount and DEFinishedJob may be called from
+// any thread. A job's results (DEJob) may be read once the job is done:
+// after DEJobDone or DEFinishedJob named it, or after DEWaitAll returned
+// true.
 #ifndef ENGINE_CDISCOENGINE_H_
 #define ENGINE_CDISCOENGINE_H_
 
@@ -119,7 +120,12 @@ class CDiscoEngine : public CDiscoEngineServices {
 
   // Waits until every submitted job is done. False on time-out.
   bool DEWaitAll(std::chrono::milliseconds timeout = std::chrono::minutes(10));
+  // Waits until more than `seen` jobs are done, or every job is, or
+  // `timeout` passes; returns the number done.
+  size_t DEWaitDone(size_t seen, std::chrono::milliseconds timeout);
   size_t DEDoneCount() const;
+  // True once job `index` is done; its results may then be read.
+  bool DEJobDone(size_t index) const;
   // The number of the `n`-th job to be done (from 0), for n < DEDoneCount().
   size_t DEFinishedJob(size_t n) const;
 
@@ -143,6 +149,7 @@ class CDiscoEngine : public CDiscoEngineServices {
   struct Slot {
     CDiscoJob job;
     CKelRecord* pending = nullptr;  // owned until handed out
+    bool done = false;
   };
 
   void Work();

@@ -120,11 +120,22 @@ Json CostOf(const CRunCost& cost) {
   return out;
 }
 
-// One NE, member by member; its local neighbours one at a time.
-void WriteNe(const CRunNe& ne, CJsonStream* stream) {
+// One NE, member by member; its local neighbours one at a time. `crawled`:
+// with how it was found.
+void WriteNe(const CRunNe& ne, bool crawled, CJsonStream* stream) {
   CJsonStream& s = *stream;
   s.Open('{');
   s.Key("input").Value(ne.input);
+  if (crawled) {
+    s.Key("hop").Int(ne.hop);
+    Json via = nullptr;
+    if (!ne.foundVia.empty()) {
+      via = Json::object();
+      via["ne"] = ne.foundVia;
+      via["address"] = ne.foundAt;
+    }
+    s.Key("foundVia").Value(via);
+  }
   s.Key("status").Text(DEStatusWord(ne));
   const std::string mib = ne.snmp.MibSource();
   s.Key("ipv6Mib").Value(mib.empty() ? Json(nullptr) : Json(mib));
@@ -184,9 +195,18 @@ void WriteReport(const CRunReport& report, bool withNes, CJsonStream* stream) {
   agent["description"] = report.agentDescription;
   s.Key("agent").Value(agent);
   s.Key("cost").Value(CostOf(report.TotalCost()));
+  if (report.crawl) {
+    Json crawl = Json::object();
+    crawl["seeds"] = static_cast<long long>(report.crawl->seeds);
+    crawl["discovered"] = static_cast<long long>(report.crawl->discovered);
+    crawl["merged"] = static_cast<long long>(report.crawl->merged);
+    crawl["maxNes"] = static_cast<long long>(report.crawl->maxNes);
+    crawl["maxNesReached"] = report.crawl->ceilingHit;
+    s.Key("crawl").Value(crawl);
+  }
   if (withNes) {
     s.Key("nes").Open('[');
-    for (const CRunNe& ne : report.nes) WriteNe(ne, &s);
+    for (const CRunNe& ne : report.nes) WriteNe(ne, report.crawl.has_value(), &s);
     s.Close();
   }
   s.Key("links").Open('[');
@@ -202,9 +222,9 @@ void DEWriteJsonReport(const CRunReport& report, std::ostream& out) {
   WriteReport(report, true, &s);
 }
 
-void DEWriteJsonLine(const CRunNe& ne, std::ostream& out) {
+void DEWriteJsonLine(const CRunNe& ne, bool crawled, std::ostream& out) {
   CJsonStream s(out, true);
-  WriteNe(ne, &s);
+  WriteNe(ne, crawled, &s);
 }
 
 void DEWriteJsonLinesEnd(const CRunReport& report, std::ostream& out) {

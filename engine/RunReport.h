@@ -27,6 +27,11 @@ struct CRunNe {
   std::vector<KelErrorReport> errors;        // reports made while it was processed
   CDiscoSnmpSummary snmp;                    // what the requester saw of it
   double nameSeconds = 0;                    // spent in name lookups while processed
+  // Crawling: 0 for an NE given, else one more than the NE it was found
+  // through (its input is `foundVia`), as the remote neighbour `foundAt`.
+  int hop = 0;
+  std::string foundVia;
+  std::string foundAt;
 };
 
 // What discovery cost, for one NE or (summed) a whole run.
@@ -71,11 +76,21 @@ struct CRunLink {
   std::optional<std::string> remoteNeAddress;  // its "m_UniqueAddress"
 };
 
+// What a crawl (--crawl) did.
+struct CRunCrawl {
+  size_t seeds = 0;         // NEs given
+  size_t discovered = 0;    // NEs found (in the report)
+  size_t merged = 0;        // jobs that reached an NE of the run again, left out
+  size_t maxNes = 0;        // the ceiling
+  bool ceilingHit = false;  // an NE was left out because the run had maxNes NEs
+};
+
 struct CRunReport {
   std::string agentName;
   std::string agentDescription;
   std::vector<CRunNe> nes;
   std::vector<CRunLink> links;
+  std::optional<CRunCrawl> crawl;  // none without --crawl
 
   size_t ProcessedCount() const;
   size_t InterruptedCount() const;

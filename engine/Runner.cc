@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/CDiscoEngine.h"
+#include "engine/Crawl.h"
 #include "engine/DotReport.h"
 #include "engine/InterruptSignals.h"
 #include "engine/JsonReport.h"
@@ -84,6 +85,17 @@ CRunNe NeOf(const CDiscoJob& job, const std::string& input) {
   return ne;
 }
 
+// NeOf for a job of a crawl, with how it was found.
+CRunNe Crawled(const CDiscoJob& job, size_t index, const std::vector<std::string>& inputs,
+               const CCrawl& crawl) {
+  CRunNe ne = NeOf(job, inputs[index]);
+  const CCrawlOrigin& origin = crawl.Origin(index);
+  ne.hop = origin.hop;
+  if (origin.via) ne.foundVia = inputs[*origin.via];
+  ne.foundAt = origin.address;
+  return ne;
+}
+
 }  // namespace
 
 std::unique_ptr<CDiscoStdRequester> DEMakeRequester(const CRunnerOptions& options,
@@ -151,44 +163,96 @@ int DERunDiscovery(const CRunnerOptions& options, FILE* err) {
   engineOptions.agentDefinition = definition.get();
   CDiscoEngine engine(agent, requester.get(), engineOptions);
 
-  WarmNeNames(options.nes);
-  for (const std::string& ne : options.nes) engine.DESubmit(DEMakeNeRecord(ne).release());
+  // The NEs of the run in job order: those given, then those a crawl finds.
+  std::vector<std::string> inputs = options.nes;
+  std::unique_ptr<CCrawl> crawl;
+  if (options.crawl) {
+    crawl.reset(new CCrawl(options.crawlLimits, DEResolveIPv6));
+    for (const std::string& ne : inputs) crawl->AddSeed(ne);
+  }
+  WarmNeNames(inputs);
+  for (const std::string& ne : inputs) engine.DESubmit(DEMakeNeRecord(ne).release());
   engine.DEStartUp();
   const bool lines = options.format == EReportFormat::kJsonLines;
-  size_t written = 0;  // JSON lines: the NEs written, in the order they were done
+  auto writeLine = [&](const CRunNe& ne) {
+    return !lines || output.WritePart([&](std::ostream& out) { DEWriteJsonLine(ne, crawl != nullptr, out); }, &problem);
+  };
+  size_t written = 0;  // without crawling: the NEs written, in the order they were done
   auto writeDone = [&] {
-    for (const size_t done = engine.DEDoneCount(); lines && written < done; ++written) {
+    for (const size_t done = engine.DEDoneCount(); lines && !crawl && written < done; ++written) {
       const size_t index = engine.DEFinishedJob(written);
-      const CRunNe ne = NeOf(engine.DEJob(index), options.nes[index]);
-      if (!output.WritePart([&](std::ostream& out) { DEWriteJsonLine(ne, out); }, &problem)) return false;
+      if (!writeLine(NeOf(engine.DEJob(index), inputs[index]))) return false;
     }
     return true;
   };
+  // Crawling: follows the jobs done, in job order, and submits what they
+  // found; JSON lines are written as the NEs are followed.
+  auto follow = [&] {
+    while (crawl->Followed() < engine.DEJobCount() && engine.DEJobDone(crawl->Followed())) {
+      const size_t index = crawl->Followed();
+      const CRunNe ne = Crawled(engine.DEJob(index), index, inputs, *crawl);
+      const std::vector<std::string> found = crawl->FollowNext(ne);
+      if (!crawl->SameAs(index) && !writeLine(ne)) return false;
+      WarmNeNames(found);
+      for (const std::string& address : found) {
+        inputs.push_back(address);
+        engine.DESubmit(DEMakeNeRecord(address).release());
+      }
+    }
+    return true;
+  };
+  bool interrupted = false;
   {
     CProgressLine progress(err, isatty(fileno(err)) == 1 && !output.TracesToStandardError());
-    const size_t total = options.nes.size();
-    bool interrupted = false;
-    bool done = false;
-    while (!done) {
-      done = engine.DEWaitAll(std::chrono::milliseconds(100));
+    for (size_t done = 0;;) {
+      done = engine.DEWaitDone(done, std::chrono::milliseconds(100));
       if (!interrupted && signals.Poll() != 0) {
         interrupted = true;
         engine.DEInterrupt();
         progress.Finish();  // the message takes a line of its own
         std::fputs("ipv6disco: interrupted: ending the NEs under way (a second signal stops at once)\n", err);
       }
-      if (!writeDone()) {
+      if (!writeDone() || (crawl && !interrupted && !follow())) {
         engine.DEInterrupt();
         return Fail(err, kExitFatal, problem);
       }
-      progress.Update(engine.DEDoneCount(), total);
+      progress.Update(engine.DEDoneCount(), engine.DEJobCount());
+      if (engine.DEDoneCount() == engine.DEJobCount() &&
+          (!crawl || interrupted || crawl->Followed() == engine.DEJobCount())) {
+        break;
+      }
     }
   }
 
   CRunReport report;
   report.agentName = agent->KAGetName();
   report.agentDescription = agent->KAGetDesc();
-  for (size_t i = 0; i < engine.DEJobCount(); ++i) report.nes.push_back(NeOf(engine.DEJob(i), options.nes[i]));
+  for (size_t i = 0; i < engine.DEJobCount(); ++i) {
+    if (!crawl) {
+      report.nes.push_back(NeOf(engine.DEJob(i), inputs[i]));
+    } else if (!crawl->SameAs(i)) {
+      report.nes.push_back(Crawled(engine.DEJob(i), i, inputs, *crawl));
+    }
+  }
+  if (crawl) {
+    CRunCrawl summary;
+    summary.seeds = options.nes.size();
+    for (const CRunNe& ne : report.nes) summary.discovered += !ne.foundVia.empty();
+    summary.merged = engine.DEJobCount() - report.nes.size();
+    summary.maxNes = options.crawlLimits.maxNes;
+    summary.ceilingHit = crawl->CeilingHit();
+    report.crawl = summary;
+    if (summary.ceilingHit) {
+      std::fprintf(err, "ipv6disco: --crawl stopped at --max-nes %zu: more NEs were found\n", summary.maxNes);
+    } else if (summary.discovered == 0 && !interrupted) {
+      std::fputs(crawl->RemoteNeighboursSeen() == 0
+                     ? "ipv6disco: --crawl found no new NE: the NEs reported no remote neighbours "
+                       "(is automatic discovery off in the agent configuration?)\n"
+                     : "ipv6disco: --crawl found no new NE: every remote neighbour is an NE of the run "
+                       "or outside the crawl's bounds\n",
+                 err);
+    }
+  }
   // Names resolve while the run's names overlay is still installed.
   report.links = DEBuildLinks(report.nes, DEIndexOwners(report.nes, DEResolveIPv6));
 
@@ -197,5 +261,6 @@ int DERunDiscovery(const CRunnerOptions& options, FILE* err) {
   }
   // A signal that came after the last NE was done cut nothing short.
   if (report.InterruptedCount() > 0) return 128 + signals.Caught();
-  return report.FailedCount() == 0 ? kExitAllProcessed : kExitSomeFailed;
+  const bool cutShort = report.crawl && report.crawl->ceilingHit;
+  return report.FailedCount() == 0 && !cutShort ? kExitAllProcessed : kExitSomeFailed;
 }

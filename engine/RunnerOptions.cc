@@ -43,6 +43,15 @@ const char kUsage[] =
     "  --priv-passphrase TEXT  SNMPv3 privacy pass phrase (at least 8 characters)\n"
     "  --context NAME          SNMPv3 context (default: the default context)\n"
     "\n"
+    "crawling:\n"
+    "  --crawl                 also discover the remote neighbours the NEs report, hop by\n"
+    "                          hop (given by address, as if named on the command line)\n"
+    "  --max-hops N            follow at most N hops from the NEs given (default: no limit)\n"
+    "  --max-nes N             at most N NEs in the run, those given included (default 1000)\n"
+    "  --scope PREFIX          follow only addresses inside PREFIX (repeatable; default:\n"
+    "                          every global and unique-local address; never link-local)\n"
+    "  --exclude PREFIX        never follow addresses inside PREFIX (repeatable)\n"
+    "\n"
     "output:\n"
     "  --format F              text (default), json, jsonl (a line per NE as it ends,\n"
     "                          then one with the links) or dot\n"
@@ -52,7 +61,8 @@ const char kUsage[] =
     "  -h, --help              show this help\n"
     "  --version               show the version\n"
     "\n"
-    "exit status: 0 every NE processed, 3 some NE failed, 2 usage error,\n"
+    "exit status: 0 every NE processed, 3 some NE failed (or --max-nes cut a crawl\n"
+    "short), 2 usage error,\n"
     "1 the plug-in could not be loaded or another fatal error, 130 or 143\n"
     "interrupted by SIGINT or SIGTERM (NEs not done are reported \"interrupted\";\n"
     "a second signal stops at once)\n";
@@ -68,8 +78,10 @@ const std::set<std::string> kValued = {
     "--timeout",       "--retries",         "--max-repetitions", "--user",
     "--auth-protocol", "--auth-passphrase", "--priv-protocol", "--priv-passphrase",
     "--context",       "--replay",          "--hosts",         "--trace-level",
-    "--trace-file",    "--format",          "--output"};
-const std::set<std::string> kFlags = {"--help", "--version"};
+    "--trace-file",    "--format",          "--output",        "--max-hops",
+    "--max-nes",       "--scope",           "--exclude"};
+const std::set<std::string> kFlags = {"--help", "--version", "--crawl"};
+const char* const kCrawlOptions[] = {"--max-hops", "--max-nes", "--scope", "--exclude"};
 
 // SNMPv3 options, and the options that only the live requester uses.
 const char* const kV3Options[] = {"--user", "--auth-protocol", "--auth-passphrase",
@@ -152,6 +164,10 @@ class Parser {
       }
       if (kFlags.count(name) != 0) {
         if (hasValue) return Fail("option '" + name + "' takes no value");
+        if (name == "--crawl") {
+          m_Options->crawl = true;
+          continue;
+        }
         return name == "--help" ? ERunnerCommand::kHelp : ERunnerCommand::kVersion;
       }
       if (kValued.count(name) == 0) {
@@ -289,6 +305,16 @@ class Parser {
     } else if (name == "--output") {
       if (value.empty()) return Bad("--output: empty path");
       o.output = value;
+    } else if (name == "--max-hops") {
+      if (!ParseInt(value, 0, 1000000, &number)) return BadValue(name, value, "a number from 0 to 1000000");
+      o.crawlLimits.maxHops = static_cast<int>(number);
+    } else if (name == "--max-nes") {
+      if (!ParseInt(value, 1, 1000000, &number)) return BadValue(name, value, "a number from 1 to 1000000");
+      o.crawlLimits.maxNes = static_cast<size_t>(number);
+    } else if (name == "--scope" || name == "--exclude") {
+      std::optional<CIpv6Prefix> prefix = CIpv6Prefix::Parse(value);
+      if (!prefix) return BadValue(name, value, "an IPv6 prefix (such as 2001:db8::/32)");
+      (name == "--scope" ? o.crawlLimits.scope : o.crawlLimits.exclude).push_back(*prefix);
     }
     return true;
   }
@@ -332,6 +358,13 @@ class Parser {
     }
     if (m_Options->nes.empty()) {
       return Bad("no NE given: name NEs as arguments or with --ne-file (see ipv6disco --help)");
+    }
+    for (const char* name : kCrawlOptions) {
+      if (!m_Options->crawl && m_Given.count(name) != 0) return Bad(std::string(name) + " needs --crawl");
+    }
+    if (m_Options->crawl && m_Options->nes.size() > m_Options->crawlLimits.maxNes) {
+      return Bad("--max-nes " + std::to_string(m_Options->crawlLimits.maxNes) + " is below the " +
+                 std::to_string(m_Options->nes.size()) + " NEs given");
     }
     return true;
   }

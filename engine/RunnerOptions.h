@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Crawl.h"
 #include "snmp/NetSnmpOptions.h"
 
 enum class EReportFormat { kText, kJson, kDot, kJsonLines };
@@ -25,6 +26,8 @@ struct CRunnerOptions {
   std::string traceFile;         // "" : standard error
   EReportFormat format = EReportFormat::kText;
   std::string output;            // "" : standard output
+  bool crawl = false;            // follow remote neighbours to new NEs
+  CCrawlLimits crawlLimits;      // --max-hops, --max-nes, --scope, --exclude
 };
 
 enum class ERunnerCommand {

@@ -66,16 +66,27 @@ class Writer {
   }
 
   void Write() {
-    m_Out << m_Report.nes.size() << " NE" << (m_Report.nes.size() == 1 ? "" : "s") << ": "
+    m_Out << m_Report.nes.size() << " NE" << (m_Report.nes.size() == 1 ? "" : "s") << CrawlCounts() << ": "
           << m_Report.ProcessedCount() << " processed, " << m_Report.FailedCount() << " failed"
           << (m_Report.InterruptedCount() ? ", " + std::to_string(m_Report.InterruptedCount()) + " interrupted" : "")
           << "; "
           << m_Report.links.size() << " link" << (m_Report.links.size() == 1 ? "" : "s") << "; "
           << CostText(m_Report.TotalCost()) << " in all (agent " << m_Report.agentName << ", " << m_Report.agentDescription << ")\n";
+    if (m_Report.crawl && m_Report.crawl->ceilingHit) {
+      m_Out << "crawl stopped at --max-nes " << m_Report.crawl->maxNes << ": more NEs were found\n";
+    }
     for (size_t i = 0; i < m_Report.nes.size(); ++i) WriteNe(i);
   }
 
  private:
+  // " (1 given, 5 discovered)" for a crawl, else "".
+  std::string CrawlCounts() const {
+    if (!m_Report.crawl) return "";
+    const CRunCrawl& c = *m_Report.crawl;
+    return " (" + std::to_string(c.seeds) + " given, " + std::to_string(c.discovered) + " discovered" +
+           (c.merged ? ", " + std::to_string(c.merged) + " reached twice" : "") + ")";
+  }
+
   void WriteNe(size_t index) {
     const CRunNe& ne = m_Report.nes[index];
     const CKelRecord* record = ne.record;
@@ -84,6 +95,7 @@ class Writer {
     if (!address.empty()) m_Out << "  " << address;
     m_Out << "  " << DEStatusWord(ne) << "\n";
     Line("reason", OneLine(DEFailureReason(ne)));
+    if (!ne.foundVia.empty()) Line("found via", ne.foundVia + " at " + ne.foundAt + ", hop " + std::to_string(ne.hop));
     Line("capabilities", Text(record, "m_Capabilities"));
     Line("description", Text(record, "m_Description"));
     Line("object id", Text(record, "m_ObjectId"));

@@ -109,6 +109,46 @@ TEST(RunnerTest, DemoLabReplayGivesEveryNeAndLink) {
   EXPECT_EQ(rest, whole);
 }
 
+// Crawling from core1: the routers' next hops and neighbour caches, hop by hop, within the bounds given.
+TEST(RunnerTest, CrawlFromOneRouterFindsTheLabWithinItsBounds) {
+  TempDir etc;
+  etc.WriteFile("conf/tovra/IPv6.conf", "AutoDiscovery 0\n");
+  const std::string all = "100::1 0, 110::2 1, 120::2 1, 1ff::1 1, 210::10 2, 210::11 2, 310::99 2";
+  const std::string cut = "ipv6disco: --crawl stopped at --max-nes 3: more NEs were found\n";
+  const struct { Args args; int status; std::string nes, err; } rows[] = {  // nes: "<input> <hop>", 2001:db8: left out
+      {{}, 3, all, ""}, {{"--threads", "1"}, 3, all, ""},
+      {{"--max-hops", "1"}, 3, "100::1 0, 110::2 1, 120::2 1, 1ff::1 1", ""},
+      {{"--scope", "2001:db8::/32", "--exclude", "2001:db8:1ff::/48", "--max-hops", "1"}, 0, "100::1 0, 110::2 1, 120::2 1", ""},
+      {{"--scope", "2001:db8:120::/48", "--scope", "2001:db8:300::/40"}, 3, "100::1 0, 120::2 1, 310::99 2", ""},
+      {{"--max-nes", "3"}, 3, "100::1 0, 110::2 1, 120::2 1", cut},
+      {{"203.0.113.1"}, 3, "100::1 0, 110::2 1, 120::2 1, 1ff::1 1, 210::10 2, 210::11 2, 310::99 2", ""},  // core1 twice
+      {{"--etc-dir", etc.Path()}, 0, "100::1 0", "ipv6disco: --crawl found no new NE: the NEs reported no remote "
+                                                 "neighbours (is automatic discovery off in the agent configuration?)\n"},
+  };
+  for (const auto& row : rows) {
+    Args args = {"--replay", kLab + "/devices", "--hosts", kLab + "/hosts", "--etc-dir", kLab + "/etc",
+                 "--var-dir", kLab + "/var", "--format", "json", "--crawl", "2001:db8:100::1"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    RunnerResult r = RunRunner(args);
+    const std::string shown = ::testing::PrintToString(row.args);
+    EXPECT_EQ(r.status, row.status) << shown;
+    EXPECT_EQ(r.err, row.err) << shown;
+    const Json report = ParseJson(r.out);
+    std::string nes;
+    for (const Json& ne : report["nes"]) {
+      nes += (nes.empty() ? "" : ", ") + ne["input"].get<std::string>().substr(9) + " " + std::to_string(ne["hop"].get<int>());
+    }
+    EXPECT_EQ(nes, row.nes) << shown;
+    EXPECT_EQ(report["crawl"]["maxNesReached"], !row.err.empty() && row.err == cut) << shown;
+  }
+  // How each was found, and the counts (the second seed, core1 again, is left out as reached twice).
+  const Json report = ParseJson(RunRunner({"--replay", kLab + "/devices", "--hosts", kLab + "/hosts", "--format",
+                                           "json", "--crawl", "2001:db8:100::1", "203.0.113.1"}).out);
+  EXPECT_EQ(report["nes"][0]["foundVia"], Json());
+  EXPECT_EQ(report["nes"][4]["foundVia"], Json::parse(R"({"ne":"2001:db8:110::2","address":"2001:db8:210::10"})"));
+  EXPECT_EQ(report["crawl"], Json::parse(R"({"seeds":2,"discovered":6,"merged":1,"maxNes":1000,"maxNesReached":false})"));
+}
+
 TEST(RunnerTest, AnInterruptEndsTheRunAtOnceReportingEveryNe) {
   // Four silent NEs on one worker, 2 s a request: the signal comes while the first waits for its answer.
   TempDir dir;

@@ -13,14 +13,19 @@ using Fields = std::map<std::string, std::string>;
 Fields Seen(const CRunnerOptions& o) {  // every field as text, NEs joined by spaces
   const CNetSnmpOptions& s = o.snmp;
   auto n = [](auto v) { return std::to_string(static_cast<int>(v)); };
-  std::string nes;
+  std::string nes, prefixes;
   for (const std::string& ne : o.nes) nes += (nes.empty() ? "" : " ") + ne;
+  for (const auto* list : {&o.crawlLimits.scope, &o.crawlLimits.exclude}) {
+    prefixes += list == &o.crawlLimits.scope ? "" : " -";
+    for (const CIpv6Prefix& p : *list) prefixes += " " + n(p.bytes[0]) + "/" + n(p.length);
+  }
   return {{"nes", nes}, {"plugin", o.plugin}, {"threads", n(o.threads)}, {"etc", o.etcDir},
           {"var", o.varDir}, {"version", n(s.version)}, {"community", s.community}, {"port", n(s.port)},
           {"ms", n(s.timeoutMs)}, {"retries", n(s.retries)}, {"reps", n(s.maxRepetitions)}, {"user", s.user},
           {"auth", n(s.auth)}, {"authP", s.authPassphrase}, {"priv", n(s.priv)}, {"privP", s.privPassphrase},
           {"context", s.context}, {"replay", o.replayDir}, {"hosts", o.hostsFile}, {"trace", n(o.traceLevel)},
-          {"traceFile", o.traceFile}, {"format", n(o.format)}, {"output", o.output}};
+          {"traceFile", o.traceFile}, {"format", n(o.format)}, {"output", o.output}, {"crawl", n(o.crawl)},
+          {"hops", n(o.crawlLimits.maxHops)}, {"maxNes", n(o.crawlLimits.maxNes)}, {"prefixes", prefixes}};
 }
 
 TEST(RunnerOptionsTest, EachCommandLineSetsExactlyItsFields) {
@@ -43,6 +48,8 @@ TEST(RunnerOptionsTest, EachCommandLineSetsExactlyItsFields) {
         {"community", "lab"}, {"port", "1161"}, {"ms", "2500"}, {"retries", "0"}, {"reps", "50"},
         {"hosts", "/x/h"}, {"trace", "4"}, {"traceFile", "/x/t"}, {"format", "2"}, {"output", "/x/o"}}},
       {{"--max-repetitions=1000", "--port=1", "-oa"}, {{"reps", "1000"}, {"port", "1"}, {"output", "a"}}},
+      {{"--crawl", "--max-hops", "0", "--max-nes=1", "--scope", "2001:db8::/32", "--exclude", "fe80::/10",
+        "--scope=fd00::/8"}, {{"crawl", "1"}, {"hops", "0"}, {"maxNes", "1"}, {"prefixes", " 32/32 253/8 - 254/10"}}},
   };
   for (auto [args, changed] : rows) {
     SCOPED_TRACE(testing::PrintToString(args));
@@ -93,6 +100,12 @@ TEST(RunnerOptionsTest, UsageErrorsGiveTheWholeMessage) {
       {{v3, u, "--priv-protocol", "AES", "--priv-passphrase", "12345678", "h"},
        "ipv6disco: --priv-protocol needs --auth-protocol (SNMPv3 has no privacy without authentication)"},
       {{"--replay", dir.Path(), "--timeout", "3", "h"}, "ipv6disco: --timeout has no effect with --replay"},
+      {{"--scope", "::/0", "h"}, "ipv6disco: --scope needs --crawl"},
+      {{"--crawl", "--max-nes", "1", "a", "h"}, "ipv6disco: --max-nes 1 is below the 2 NEs given"},
+      {{"--crawl", "--max-nes", "0", "h"}, "ipv6disco: --max-nes: '0' is not a number from 1 to 1000000"},
+      {{"--crawl", "--exclude", "2001:db8::/129", "h"},
+       "ipv6disco: --exclude: '2001:db8::/129' is not an IPv6 prefix (such as 2001:db8::/32)"},
+      {{"--crawl", "--scope", "10.0.0.0/8", "h"}, "ipv6disco: --scope: '10.0.0.0/8' is not an IPv6 prefix (such as 2001:db8::/32)"},
       // Input comes back escaped and cut short: one line of text whatever it held.
       {{std::string("r1\0\x1b[2J\\\xe9/64", 12)}, "ipv6disco: NE 'r1\\x00\\x1b[2J\\x5c\\xe9/64': "
        "'r1\\x00\\x1b[2J\\x5c\\xe9' is not an IPv4 or IPv6 address"},
