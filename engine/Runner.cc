@@ -18,9 +18,11 @@
 #include "engine/PluginLoader.h"
 #include "engine/ProgressLine.h"
 #include "engine/Relationships.h"
+#include "engine/RunHistory.h"
 #include "engine/RunOutput.h"
 #include "engine/TextReport.h"
 #include "engine/UnusedLines.h"
+#include "engine/history/RunStore.h"
 #include "host/ZWNameWarmer.h"
 #include "host/ZWPlatform.h"
 #include "host/ZWResolver.h"
@@ -130,6 +132,15 @@ int DERunDiscovery(const CRunnerOptions& options, FILE* err) {
   std::string problem;
   std::unique_ptr<CDiscoStdRequester> requester = DEMakeRequester(options, &problem);
   if (requester == nullptr) return Fail(err, kExitUsage, problem);
+
+  // The history is checked before anything is sent: a file that cannot
+  // take the run is refused untouched.
+  std::unique_ptr<CRunStore> history;
+  if (!options.historyFile.empty()) {
+    history = DEOpenRunStore(options.historyFile, false, &problem);
+    if (history == nullptr) return Fail(err, kExitUsage, "--db: " + problem);
+  }
+  const std::string started = DEUtcNow();
 
   // Declared before everything the run makes, so that it is restored last.
   CRunOutput output;
@@ -258,6 +269,11 @@ int DERunDiscovery(const CRunnerOptions& options, FILE* err) {
 
   if (!output.WriteReport([&](std::ostream& out) { Render(report, options.format, out); }, &problem)) {
     return Fail(err, kExitFatal, problem);
+  }
+  if (history != nullptr) {
+    const std::optional<long long> id =
+        history->Append(DEStoredRun(report, options.arguments, options.nes, started, DEUtcNow()), &problem);
+    if (!id) return Fail(err, kExitFatal, problem + " (the report is written)");
   }
   // A signal that came after the last NE was done cut nothing short.
   if (report.InterruptedCount() > 0) return 128 + signals.Caught();

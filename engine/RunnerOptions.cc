@@ -58,6 +58,8 @@ const char kUsage[] =
     "  -o, --output FILE       write the report to FILE instead of standard output\n"
     "  --trace-level N         0 (default) to 5; 5 traces every SNMP request\n"
     "  --trace-file FILE       write the trace to FILE instead of standard error\n"
+    "  --db FILE               append the run to the history FILE (SQLite; made when\n"
+    "                          missing): see ipv6disco history and ipv6disco diff\n"
     "  -h, --help              show this help\n"
     "  --version               show the version\n"
     "\n"
@@ -79,7 +81,7 @@ const std::set<std::string> kValued = {
     "--auth-protocol", "--auth-passphrase", "--priv-protocol", "--priv-passphrase",
     "--context",       "--replay",          "--hosts",         "--trace-level",
     "--trace-file",    "--format",          "--output",        "--max-hops",
-    "--max-nes",       "--scope",           "--exclude"};
+    "--max-nes",       "--scope",           "--exclude",       "--db"};
 const std::set<std::string> kFlags = {"--help", "--version", "--crawl"};
 const char* const kCrawlOptions[] = {"--max-hops", "--max-nes", "--scope", "--exclude"};
 
@@ -305,6 +307,9 @@ class Parser {
     } else if (name == "--output") {
       if (value.empty()) return Bad("--output: empty path");
       o.output = value;
+    } else if (name == "--db") {
+      if (value.empty()) return Bad("--db: empty path");
+      o.historyFile = value;
     } else if (name == "--max-hops") {
       if (!ParseInt(value, 0, 1000000, &number)) return BadValue(name, value, "a number from 0 to 1000000");
       o.crawlLimits.maxHops = static_cast<int>(number);
@@ -379,6 +384,7 @@ class Parser {
 ERunnerCommand DEParseRunnerOptions(const std::vector<std::string>& args, CRunnerOptions* options,
                                     std::string* error) {
   *options = CRunnerOptions();
+  options->arguments = args;
   error->clear();
   return Parser(options, error).Parse(args);
 }

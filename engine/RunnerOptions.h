@@ -26,6 +26,8 @@ struct CRunnerOptions {
   std::string traceFile;         // "" : standard error
   EReportFormat format = EReportFormat::kText;
   std::string output;            // "" : standard output
+  std::string historyFile;       // --db: "" keeps no history
+  std::vector<std::string> arguments;  // the command line as given (after the program name)
   bool crawl = false;            // follow remote neighbours to new NEs
   CCrawlLimits crawlLimits;      // --max-hops, --max-nes, --scope, --exclude
 };
