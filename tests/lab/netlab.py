@@ -426,10 +426,69 @@ def cmd_replay_test(args):
     return 1
 
 
+def crawl_hops(edges, max_hops, scope, exclude):
+    """{device: hop} of a breadth-first walk from r1 over the kernels' links (device, remote address,
+    owner) whose remote address is in scope and not excluded."""
+    hop, front = {"r1": 0}, ["r1"]
+    while front and (max_hops is None or hop[front[0]] < max_hops):
+        found = []
+        for dev, remote, owner in ((d, ipaddress.IPv6Address(r), o) for d, r, o in edges if d in front):
+            if owner not in hop and any(remote in n for n in scope) and not any(remote in n for n in exclude):
+                hop[owner] = hop[dev] + 1
+                found.append(owner)
+        front = found
+    return hop
+
+
+def cmd_crawl_test(args):
+    """crawl-test (ctest lab_crawl): --crawl from r1's management address alone finds the devices the
+    kernels' state connects to it (a router's next hops and neighbour cache), each once, at its hop, within
+    --max-hops, --scope and --exclude."""
+    failures, t0, net = [], time.time(), lambda *p: [ipaddress.IPv6Network(x) for x in p]
+    rows = [([], None, net("2000::/3", "fc00::/7"), []), (["--max-hops", "1"], 1, net("2000::/3"), []),
+            (["--scope", "2001:db8:12::/64"], None, net("2001:db8:12::/64"), []),
+            (["--exclude", "2001:db8:2::/64"], None, net("2000::/3"), net("2001:db8:2::/64")),
+            (["--scope", "2001:db8::/40", "--exclude", "2001:db8:12::/64"], None, net("2001:db8::/40"),
+             net("2001:db8:12::/64"))]     # extra arguments, then what they mean: max hops, scope, exclude
+    with lab_up() as lab:
+        state, w = kernel_state(lab), lab.work
+        hosts, by_ip = os.path.join(w, "hosts"), {mgmt_ip(d): d for d in ORDER}
+        write(hosts, hosts_text(state))
+        for f, text in (("hosts", hosts_text(state, "leaked-%s")), ("resolv.conf", ""), ("nsswitch.conf", "hosts: files\n")):
+            write(os.path.join(w, "sys", f), text)
+        script = ("mount --make-rprivate / && for f in hosts resolv.conf nsswitch.conf; do "
+                  "mount --bind \"$0/sys/$f\" /etc/$f || exit 1; done && exec \"$@\"")
+        edges = sorted((d, r, o) for (d, _, r), (o, _) in expectation(state)["links"].items() if o)
+        for extra, max_hops, scope, exclude in rows:
+            cmd = runner_cmd(args, hosts, "--format", "json", "--crawl", *extra)[:-len(ORDER)] + [mgmt_ip("r1")]
+            start = time.time()
+            r = run(["ip", "netns", "exec", lab.ns("ctl"), "unshare", "--mount", "--", "sh", "-c", script, w] + cmd,
+                    check=False)
+            seconds, (problems, report) = time.time() - start, report_of(r)
+            hop, dev_of = {}, {}      # device -> hop; NE input -> device
+            for ne in (report or {}).get("nes", []):
+                rec, via = ne.get("record") or {}, ne.get("foundVia")
+                dev = by_ip.get(rec.get("m_SnmpAccessIP") or rec.get("m_IpAddress"))   # where SNMP was asked
+                if ne["status"] != "processed" or dev is None or dev in hop:
+                    problems.append("NE %s (%s): status %s%s" % (ne["input"], dev, ne["status"], ", twice" * (dev in hop)))
+                elif via and (dev_of.get(via["ne"]), norm(via["address"]), dev) not in edges:
+                    problems.append("NE %s (%s): found via %s, no link of the kernels" % (ne["input"], dev, via))
+                hop[dev], dev_of[ne["input"]] = ne["hop"], dev
+            expected = crawl_hops(edges, max_hops, scope, exclude)
+            if hop != expected:
+                problems.append("hops %s, expected %s" % (sorted(hop.items(), key=str), sorted(expected.items())))
+            if "leaked-" in r.stdout:
+                problems.append('a name lookup left the hosts file (a "leaked-" name is in the report)')
+            print("%s from r1: %d NEs in %.1f s: %s" % (" ".join(["--crawl"] + extra), len(hop), seconds,
+                  "FAILED\n  " + "\n  ".join(problems) if problems else "ok"))
+            failures += problems
+    print("lab crawl-test: %s in %.1f s" % ("FAILED" if failures else "passed", time.time() - t0))
+    return 1 if failures else 0
+
 def main():
     p = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     sub = p.add_subparsers(dest="cmd", required=True)
-    for name in ("run", "test", "record-fixtures", "replay-test"):
+    for name in ("run", "test", "record-fixtures", "replay-test", "crawl-test"):
         s = sub.add_parser(name)
         s.add_argument("--runner", required=True)
         s.add_argument("--plugin")
@@ -450,7 +509,7 @@ def main():
         print("netlab: %s: %s" % ("FAILED" if ci else "SKIPPED", why + (" (CI must run the lab)" if ci else "")),
               file=sys.stderr)
         return 1 if ci else 77
-    return cmd_test(args)
+    return cmd_crawl_test(args) if args.cmd == "crawl-test" else cmd_test(args)
 
 
 if __name__ == "__main__":
