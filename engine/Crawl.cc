@@ -108,7 +108,8 @@ std::vector<std::string> CCrawl::FollowNext(const CRunNe& ne) {
       for (const std::string& other : named) known = known || m_Known.Find(other).has_value();
       if (known) continue;
       if (m_Origins.size() >= m_Limits.maxNes) {
-        m_CeilingHit = true;
+        named.push_back(*address);
+        m_LeftOut.push_back(std::move(named));
         continue;
       }
       const size_t next = m_Origins.size();
@@ -120,4 +121,13 @@ std::vector<std::string> CCrawl::FollowNext(const CRunNe& ne) {
     }
   }
   return found;
+}
+
+bool CCrawl::CeilingHit() const {
+  for (const std::vector<std::string>& addresses : m_LeftOut) {
+    bool known = false;
+    for (const std::string& address : addresses) known = known || m_Known.Find(address).has_value();
+    if (!known) return true;
+  }
+  return false;
 }

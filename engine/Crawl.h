@@ -74,8 +74,12 @@ class CCrawl {
   const CCrawlOrigin& Origin(size_t job) const { return m_Origins.at(job); }
   // The earlier job of the same NE, for a job found to repeat one.
   std::optional<size_t> SameAs(size_t job) const { return m_SameAs.at(job); }
-  // True when an NE was left out because the run had --max-nes NEs.
-  bool CeilingHit() const { return m_CeilingHit; }
+  // True when a remote neighbour was left out because the run had --max-nes
+  // jobs and none of its addresses belongs to an NE of the run: one left out
+  // that a later job turned out to own (the same router, reached first by
+  // another of its addresses) is no NE beyond the limit. Meaningful once
+  // every job is followed.
+  bool CeilingHit() const;
   // Remote neighbours the followed NEs reported, followed or not.
   size_t RemoteNeighboursSeen() const { return m_RemotesSeen; }
 
@@ -92,7 +96,9 @@ class CCrawl {
   CAddressIndex m_Known;  // address -> the job that owns it
   size_t m_Followed = 0;
   size_t m_RemotesSeen = 0;
-  bool m_CeilingHit = false;
+  // The addresses (its own, its name's) of each remote neighbour left out
+  // at the --max-nes limit.
+  std::vector<std::vector<std::string>> m_LeftOut;
 };
 
 #endif  // ENGINE_CRAWL_H_

@@ -111,7 +111,8 @@ def cmd_test(args):
         (["--max-hops", "3"], 0, lambda i: dist(i) if dist(i) <= 3 else None, 0, "", None),
         (["--scope", "2001:db8::/44"], 0, lambda i: i if i <= 16 else None, 0, "", None),  # links 0 to f
         (["--exclude", "2001:db8:5::/64"], 0, lambda i: i if i <= 5 else n - i, 0, "", None),
-        (["--max-nes", "10"], 3, dist, 0, cut, 10)]
+        (["--max-nes", "10"], 3, dist, 0, cut, 10),
+        (["--max-nes", str(n)], 0, dist, 0, "", None)]  # the one left out at the limit: the meeting router again
     with tempfile.TemporaryDirectory(prefix="crawlnet-") as work:
         write(work, n)
         for extra, status, hop_of, merged, err, limit in rows:
