@@ -444,17 +444,19 @@ def cmd_crawl_test(args):
     """crawl-test (ctest lab_crawl): --crawl from r1's management address alone finds the devices the
     kernels' state connects to it (a router's next hops and neighbour cache), each once, at its hop, within
     --max-hops, --scope and --exclude."""
-    failures, t0, net = [], time.time(), lambda *p: [ipaddress.IPv6Network(x) for x in p]
-    rows = [([], None, net("2000::/3", "fc00::/7"), []), (["--max-hops", "1"], 1, net("2000::/3"), []),
+    net = lambda *p: [ipaddress.IPv6Network(x) for x in p]
+    failures, t0, every = [], time.time(), net("2000::/3", "fc00::/7")
+    rows = [([], None, every, []), (["--max-hops", "1"], 1, every, []),
             (["--scope", "2001:db8:12::/64"], None, net("2001:db8:12::/64"), []),
-            (["--exclude", "2001:db8:2::/64"], None, net("2000::/3"), net("2001:db8:2::/64")),
+            (["--exclude", "2001:db8:2::/64"], None, every, net("2001:db8:2::/64")),
             (["--scope", "2001:db8::/40", "--exclude", "2001:db8:12::/64"], None, net("2001:db8::/40"),
              net("2001:db8:12::/64"))]     # extra arguments, then what they mean: max hops, scope, exclude
     with lab_up() as lab:
         state, w = kernel_state(lab), lab.work
         hosts, by_ip = os.path.join(w, "hosts"), {mgmt_ip(d): d for d in ORDER}
         write(hosts, hosts_text(state))
-        for f, text in (("hosts", hosts_text(state, "leaked-%s")), ("resolv.conf", ""), ("nsswitch.conf", "hosts: files\n")):
+        for f, text in (("hosts", hosts_text(state, "leaked-%s")), ("resolv.conf", ""),
+                        ("nsswitch.conf", "hosts: files\n")):     # as discover() has them
             write(os.path.join(w, "sys", f), text)
         script = ("mount --make-rprivate / && for f in hosts resolv.conf nsswitch.conf; do "
                   "mount --bind \"$0/sys/$f\" /etc/$f || exit 1; done && exec \"$@\"")
@@ -469,8 +471,9 @@ def cmd_crawl_test(args):
             for ne in (report or {}).get("nes", []):
                 rec, via = ne.get("record") or {}, ne.get("foundVia")
                 dev = by_ip.get(rec.get("m_SnmpAccessIP") or rec.get("m_IpAddress"))   # where SNMP was asked
-                if ne["status"] != "processed" or dev is None or dev in hop:
-                    problems.append("NE %s (%s): status %s%s" % (ne["input"], dev, ne["status"], ", twice" * (dev in hop)))
+                if ne["status"] != "processed" or dev is None or dev in hop or (via is None) != (ne["hop"] == 0):
+                    problems.append("NE %s (%s): status %s, hop %s via %s%s"
+                                    % (ne["input"], dev, ne["status"], ne["hop"], via, ", twice" * (dev in hop)))
                 elif via and (dev_of.get(via["ne"]), norm(via["address"]), dev) not in edges:
                     problems.append("NE %s (%s): found via %s, no link of the kernels" % (ne["input"], dev, via))
                 hop[dev], dev_of[ne["input"]] = ne["hop"], dev
@@ -484,6 +487,7 @@ def cmd_crawl_test(args):
             failures += problems
     print("lab crawl-test: %s in %.1f s" % ("FAILED" if failures else "passed", time.time() - t0))
     return 1 if failures else 0
+
 
 def main():
     p = argparse.ArgumentParser(description=__doc__.split("\n")[0])

@@ -69,7 +69,8 @@ def check(args, work, n, extra, status, hop_of, merged, err="", cut=None):
     r = subprocess.run(cmd + (["--plugin", args.plugin] if args.plugin else []), capture_output=True, text=True)
     seconds = time.monotonic() - start
     if r.returncode != status or r.stderr != err:
-        return ["exit %d, expected %d; standard error %r, expected %r" % (r.returncode, status, r.stderr, err)], [], {}, 0
+        return ["exit %d, expected %d; standard error %r, expected %r"
+                % (r.returncode, status, r.stderr, err)], [], {}, seconds
     report, problems, seen = json.loads(r.stdout), [], {}
     router, managed = {}, {}    # every address and name of a router -> its number; management address -> it
     for i, (v4, ifaces) in enumerate(ring(n)):
@@ -79,7 +80,7 @@ def check(args, work, n, extra, status, hop_of, merged, err="", cut=None):
         rec, via = ne.get("record") or {}, ne.get("foundVia")
         i = managed.get(rec.get("m_SnmpAccessIP") or rec.get("m_IpAddress"))    # where SNMP was asked
         where = "NE %s (router %s, name %s)" % (ne["input"], i, rec.get("m_Name"))
-        if ne["status"] != "processed" or i is None or router.get(ne["input"]) != i or router.get(rec.get("m_Name")) != i:
+        if ne["status"] != "processed" or i is None or {router.get(ne["input"]), router.get(rec.get("m_Name"))} != {i}:
             problems.append("%s: status %s, or its input, name and management address are not one router's"
                             % (where, ne["status"]))
         elif i in seen:
