@@ -1,13 +1,6 @@
 #include "engine/PluginLoader.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
-
-namespace {
-
-const char kPluginFile[] = "libAgentIPv6.so";
-
-}  // namespace
 
 CPluginLibrary::~CPluginLibrary() {
   if (m_Handle != nullptr) dlclose(m_Handle);
@@ -38,14 +31,4 @@ bool CPluginLibrary::Open(const std::string& path, std::string* error) {
   m_Handle = handle;
   m_Factory = reinterpret_cast<DAInstantiateFn>(symbol);
   return true;
-}
-
-std::string DEDefaultPluginPath() {
-  char self[4096];
-  const ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
-  if (n <= 0) return kPluginFile;
-  std::string path(self, static_cast<size_t>(n));
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return kPluginFile;
-  return path.substr(0, slash + 1) + kPluginFile;
 }

@@ -28,9 +28,4 @@ class CPluginLibrary {
   DAInstantiateFn m_Factory = nullptr;
 };
 
-// The default plug-in: "libAgentIPv6.so" in the folder of the running
-// executable ("libAgentIPv6.so" in the current folder when that folder
-// cannot be found).
-std::string DEDefaultPluginPath();
-
 #endif  // ENGINE_PLUGINLOADER_H_

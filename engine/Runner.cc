@@ -16,6 +16,7 @@
 #include "engine/JsonReport.h"
 #include "engine/NeInput.h"
 #include "engine/PluginLoader.h"
+#include "engine/PluginPath.h"
 #include "engine/ProgressLine.h"
 #include "engine/Relationships.h"
 #include "engine/RunHistory.h"
