@@ -13,61 +13,32 @@
 
 namespace {
 
+// The short help: one screen (at most 23 lines of 79 columns). The full
+// reference of every option is the manual page, ipv6disco(1).
 const char kUsage[] =
     "usage: ipv6disco [options] NE...\n"
     "\n"
     "Discovers the IPv6 topology around the NEs (IPv4 or IPv6 addresses, with an\n"
-    "optional /length, or node names) and reports it.\n"
+    "optional /length, or node names) over SNMP and reports it.\n"
     "\n"
-    "options:\n"
     "  --ne-file FILE          more NEs, one a line (\"#\" starts a comment)\n"
-    "  --threads N             worker threads (default: the number of cores)\n"
-    "  --plugin PATH           the agent plug-in (default: libAgentIPv6.so beside ipv6disco)\n"
-    "  --etc-dir DIR           sets ZW_ETC_PATH: DIR/conf/tovra/IPv6.conf, IPv6Prefix.conf\n"
-    "  --var-dir DIR           sets ZW_VAR_PATH: DIR/databases/tovra/IPv6hosts.qar\n"
-    "  --hosts FILE            names and addresses in hosts format, before the system resolver\n"
-    "\n"
-    "SNMP:\n"
-    "  --replay DIR            answer from recorded walks (DIR/<address>.snmprec or .walk)\n"
-    "                          instead of the network; no ICMPv6 probes are sent\n"
-    "  --snmp-version V        1, 2c or 3 (default 2c)\n"
-    "  --community TEXT        SNMPv1/v2c community (default public)\n"
-    "  --port N                UDP port of the devices (default 161)\n"
-    "  --timeout SECONDS       per attempt (default 1)\n"
-    "  --retries N             attempts after the first (default 1)\n"
-    "  --max-repetitions N     of each GETBULK (default 20)\n"
-    "  --user NAME             SNMPv3 user\n"
-    "  --auth-protocol P       SNMPv3 authentication: MD5, SHA, SHA-224, SHA-256, SHA-384, SHA-512\n"
-    "  --auth-passphrase TEXT  SNMPv3 authentication pass phrase (at least 8 characters)\n"
-    "  --priv-protocol P       SNMPv3 privacy: DES or AES\n"
-    "  --priv-passphrase TEXT  SNMPv3 privacy pass phrase (at least 8 characters)\n"
-    "  --context NAME          SNMPv3 context (default: the default context)\n"
-    "\n"
-    "crawling:\n"
-    "  --crawl                 also discover the remote neighbours the NEs report, hop by\n"
-    "                          hop (given by address, as if named on the command line)\n"
-    "  --max-hops N            follow at most N hops from the NEs given (default: no limit)\n"
-    "  --max-nes N             at most N NEs in the run, those given included (default 1000)\n"
-    "  --scope PREFIX          follow only addresses inside PREFIX (repeatable; default:\n"
-    "                          every global and unique-local address; never link-local)\n"
-    "  --exclude PREFIX        never follow addresses inside PREFIX (repeatable)\n"
-    "\n"
-    "output:\n"
-    "  --format F              text (default), json, jsonl (a line per NE as it ends,\n"
-    "                          then one with the links) or dot\n"
+    "  --replay DIR            answer from recorded walks instead of the network\n"
+    "  --hosts FILE            names and addresses in hosts format\n"
+    "  --etc-dir DIR           configuration folder (default /etc/ipv6disco)\n"
+    "  --var-dir DIR           host history folder (default /var/lib/ipv6disco)\n"
+    "  --snmp-version V        1, 2c (default) or 3; also --community, --user, ...\n"
+    "  --crawl                 also discover the neighbours the NEs report\n"
+    "  --format F              text (default), json, jsonl (a line per NE as it\n"
+    "                          ends, then one with the links) or dot\n"
     "  -o, --output FILE       write the report to FILE instead of standard output\n"
-    "  --trace-level N         0 (default) to 5; 5 traces every SNMP request\n"
-    "  --trace-file FILE       write the trace to FILE instead of standard error\n"
-    "  --db FILE               append the run to the history FILE (SQLite; made when\n"
-    "                          missing): see ipv6disco history and ipv6disco diff\n"
-    "  -h, --help              show this help\n"
-    "  --version               show the version\n"
+    "  --db FILE               append the run to a history: ipv6disco history, diff\n"
+    "  --trace-level N         0 (default) to 5\n"
+    "  -h, --help; --version   this help; the version\n"
     "\n"
-    "exit status: 0 every NE processed, 3 some NE failed (or --max-nes cut a crawl\n"
-    "short), 2 usage error,\n"
-    "1 the plug-in could not be loaded or another fatal error, 130 or 143\n"
-    "interrupted by SIGINT or SIGTERM (NEs not done are reported \"interrupted\";\n"
-    "a second signal stops at once)\n";
+    "exit status: 0 every NE processed, 3 some NE failed, 2 usage error,\n"
+    "1 fatal error, 130 or 143 interrupted\n"
+    "\n"
+    "Every option, the files and examples: man ipv6disco, ipv6disco(1).\n";
 
 const char kVersion[] = "ipv6disco 1.0\n";
 
@@ -390,4 +361,12 @@ ERunnerCommand DEParseRunnerOptions(const std::vector<std::string>& args, CRunne
 }
 
 const char* DERunnerUsage() { return kUsage; }
+
+std::vector<std::string> DERunnerOptionNames() {
+  std::vector<std::string> names(kValued.begin(), kValued.end());
+  names.insert(names.end(), kFlags.begin(), kFlags.end());
+  names.push_back("-h");
+  names.push_back("-o");
+  return names;
+}
 const char* DERunnerVersion() { return kVersion; }

@@ -44,8 +44,13 @@ enum class ERunnerCommand {
 ERunnerCommand DEParseRunnerOptions(const std::vector<std::string>& args, CRunnerOptions* options,
                                     std::string* error);
 
-// The --help text and the --version line (each ends with a line break).
+// The --help text (one screen, pointing to ipv6disco(1) for the rest) and
+// the --version line (each ends with a line break).
 const char* DERunnerUsage();
 const char* DERunnerVersion();
+
+// Every option the parser accepts, long forms and the short "-h" and "-o",
+// in no particular order.
+std::vector<std::string> DERunnerOptionNames();
 
 #endif  // ENGINE_RUNNEROPTIONS_H_
