@@ -1,74 +1,61 @@
 #include "engine/DotReport.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
-#include <utility>
 #include <vector>
 
 #include "engine/Quoted.h"
-#include "engine/RecordFields.h"
+#include "engine/TopologyGraph.h"
 
 namespace {
 
-std::string Field(const CKelRecord* record, const char* name) {
-  return DEDisplay(DEFieldValue(record, name));
-}
+// The look of each class: fill, line colour, extra style, text colour.
+struct Look {
+  const char* fill;
+  const char* line;
+  const char* style;
+  const char* font;
+};
 
-std::string Field(const CKelDoubleList* fields, const char* name) {
-  return DEDisplay(DEFieldValue(fields, name));
-}
-
-std::string NeId(size_t ne) { return "ne" + std::to_string(ne); }
-
-// The node of the interface of local neighbour `local` of NE `ne`: one per
-// interface index (one per neighbour when it has none).
-std::string InterfaceId(const CRunNe& ne, size_t index, size_t local) {
-  const CKelDoubleList* fields = ne.proc->DPDLocalNbrs()[local].fields;
-  std::optional<long long> ifIndex = DEInteger(DEFieldValue(fields, "ipv6IfIndex"));
-  if (ifIndex) return NeId(index) + ".if" + std::to_string(*ifIndex);
-  return NeId(index) + ".nbr" + std::to_string(local);
-}
-
-std::string NeLabel(const CRunNe& ne) {
-  std::string name = Field(ne.record, "m_Name");
-  std::string label = name.empty() ? ne.input : name;
-  std::string address = Field(ne.record, "m_UniqueAddress");
-  if (!address.empty() && address != label) label += "\n" + address;
-  std::string capabilities = Field(ne.record, "m_Capabilities");
-  if (!capabilities.empty()) label += "\n" + capabilities;
-  if (!ne.processed) label += "\n(" + std::string(DEStatusWord(ne)) + ")";
-  return label;
-}
-
-// "2001:db8::1/64" for a local neighbour, with its prefix name.
-std::string AddressLine(const CKelDoubleList* fields) {
-  std::string line = Field(fields, "ipv6AddrAddress");
-  std::string length = Field(fields, "ipv6AddrPfxLength");
-  if (!length.empty()) line += "/" + length;
-  std::string prefixName = Field(fields, "ipv6AddrPrefixName");
-  if (!prefixName.empty()) line += " (" + prefixName + ")";
-  return line;
-}
-
-// The interface nodes of one NE: id, then label lines, in order of first
-// appearance.
-std::vector<std::pair<std::string, std::vector<std::string>>> Interfaces(const CRunNe& ne,
-                                                                           size_t index) {
-  std::vector<std::pair<std::string, std::vector<std::string>>> nodes;
-  std::map<std::string, size_t> position;
-  const auto& locals = ne.proc->DPDLocalNbrs();
-  for (size_t l = 0; l < locals.size(); ++l) {
-    const std::string id = InterfaceId(ne, index, l);
-    auto [it, added] = position.emplace(id, nodes.size());
-    if (added) {
-      std::string head = Field(locals[l].fields, "ipv6IfDescr");
-      std::string ifIndex = Field(locals[l].fields, "ipv6IfIndex");
-      if (head.empty()) head = ifIndex.empty() ? "interface ?" : "interface " + ifIndex;
-      nodes.push_back({id, {head}});
-    }
-    nodes[it->second].second.push_back(AddressLine(locals[l].fields));
+Look LookOf(ENodeClass nodeClass) {
+  switch (nodeClass) {
+    case ENodeClass::kIPv6Router: return {"#c6dbef", "#2171b5", "", "black"};
+    case ENodeClass::kIPv6Host: return {"#c7e9c0", "#238b45", "", "black"};
+    case ENodeClass::kIPv4Only: return {"#fdd0a2", "#d94801", "", "black"};
+    case ENodeClass::kOther: return {"white", "black", "", "black"};
+    case ENodeClass::kFailed: return {"#f0f0f0", "gray50", ",dashed", "gray40"};
+    case ENodeClass::kNotInRun: return {"white", "gray50", ",dashed", "gray30"};
   }
-  return nodes;
+  return {"white", "black", "", "black"};
+}
+
+std::string Lines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+  return text;
+}
+
+// `extra`: more attributes, each with a comma before it.
+void WriteNode(const std::string& id, const std::string& label, const std::string& tooltip, ENodeClass nodeClass,
+               const std::string& indent, std::ostream& out, const char* extra = "") {
+  const Look look = LookOf(nodeClass);
+  out << indent << DEDotQuote(id) << " [label=" << DEDotQuote(label, true);
+  if (nodeClass == ENodeClass::kNotInRun) out << ", shape=ellipse";
+  out << ", style=\"filled" << (nodeClass == ENodeClass::kNotInRun ? "" : ",rounded") << look.style
+      << "\", fillcolor=\"" << look.fill << "\", color=\"" << look.line << "\", fontcolor=\"" << look.font << "\"";
+  if (!tooltip.empty()) out << ", tooltip=" << DEDotQuote(tooltip, true);
+  out << extra << "];\n";
+}
+
+void WriteGraphNode(const CGraphNode& node, const std::string& indent, std::ostream& out) {
+  WriteNode(node.id, Lines(node.label), Lines(node.detail), node.nodeClass, indent, out);
+}
+
+void OpenCluster(const std::string& id, const std::string& label, const char* style, const std::string& indent,
+                 std::ostream& out) {
+  out << indent << "subgraph " << DEDotQuote(id) << " {\n"
+      << indent << "  label=" << DEDotQuote(label) << "; style=\"" << style << "\"; color=gray60;\n";
 }
 
 }  // namespace
@@ -92,61 +79,53 @@ std::string DEDotQuote(const std::string& text, bool lineBreaks) {
 }
 
 void DEWriteDotReport(const CRunReport& report, std::ostream& out) {
+  const CTopologyGraph graph = DEBuildTopologyGraph(report);
   out << "graph ipv6disco {\n"
-      << "  graph [rankdir=LR, fontname=\"Helvetica\", fontsize=10];\n"
-      << "  node [fontname=\"Helvetica\", fontsize=10];\n"
-      << "  edge [fontname=\"Helvetica\", fontsize=9];\n";
-  for (size_t i = 0; i < report.nes.size(); ++i) {
-    const CRunNe& ne = report.nes[i];
-    const bool hasLocals = ne.proc != nullptr && !ne.proc->DPDLocalNbrs().empty();
-    const std::string indent = hasLocals ? "    " : "  ";
-    if (hasLocals) {
-      out << "  subgraph " << DEDotQuote("cluster_" + NeId(i)) << " {\n"
-          << "    style=rounded; color=gray50;\n";
+      << "  graph [rankdir=LR, fontname=\"Helvetica\", fontsize=10, nodesep=0.2, ranksep=0.5];\n"
+      << "  node [shape=box, fontname=\"Helvetica\", fontsize=10];\n"
+      << "  edge [fontname=\"Helvetica\", fontsize=8, fontcolor=gray25, color=gray40];\n";
+
+  // Sites in order of first node, each with its prefix groups (in the
+  // site of their first node); then the groups and nodes of no site.
+  std::vector<std::string> sites{""};
+  std::map<std::string, std::vector<std::string>> groupsOf;  // site -> groups
+  std::map<std::string, std::string> siteOfGroup;
+  for (const CGraphNode& node : graph.nodes) {
+    if (std::find(sites.begin(), sites.end(), node.site) == sites.end()) sites.push_back(node.site);
+    if (!node.group.empty() && siteOfGroup.emplace(node.group, node.site).second) {
+      groupsOf[node.site].push_back(node.group);
     }
-    out << indent << DEDotQuote(NeId(i)) << " [shape=box, style=\"bold"
-        << (ne.processed ? "" : ",dashed") << "\", label=" << DEDotQuote(NeLabel(ne), true)
-        << (ne.processed ? "" : ", fontcolor=gray40, color=gray40") << "];\n";
-    if (hasLocals) {
-      for (const auto& [id, lines] : Interfaces(ne, i)) {
-        std::string label;
-        for (const std::string& line : lines) label += (label.empty() ? "" : "\n") + line;
-        out << "    " << DEDotQuote(id) << " [shape=ellipse, label=" << DEDotQuote(label, true)
-            << "];\n";
+  }
+  size_t clusters = 0;
+  for (const std::string& site : sites) {
+    std::string indent = "  ";
+    if (!site.empty()) OpenCluster("cluster_" + std::to_string(++clusters), site, "rounded,bold", indent, out), indent += "  ";
+    for (const CGraphNode& node : graph.nodes) {
+      if (node.site == site && node.group.empty()) WriteGraphNode(node, indent, out);
+    }
+    for (const std::string& group : groupsOf[site]) {
+      OpenCluster("cluster_" + std::to_string(++clusters), group, "rounded,dashed", indent, out);
+      for (const CGraphNode& node : graph.nodes) {
+        if (node.group == group) WriteGraphNode(node, indent + "  ", out);
       }
-      out << "  }\n";
+      out << indent << "}\n";
     }
+    if (!site.empty()) out << "  }\n";
   }
 
-  // The ends of each link; an address that no NE owns gets a node of its own.
-  std::set<std::string> strangers;
-  std::set<std::pair<std::string, std::string>> edges;
-  std::vector<std::pair<std::string, std::string>> ordered;
-  for (const CRunLink& link : report.links) {
-    const CRunNe& ne = report.nes[link.ne];
-    std::string from = InterfaceId(ne, link.ne, link.local);
-    std::string to;
-    if (link.remoteNe && link.remoteLocal) {
-      to = InterfaceId(report.nes[*link.remoteNe], *link.remoteNe, *link.remoteLocal);
-    } else if (link.remoteNe) {
-      to = NeId(*link.remoteNe);
-    } else {
-      const std::string address = link.remoteAddress.value_or("?");
-      to = "remote." + address;
-      if (strangers.insert(to).second) {
-        const CKelDoubleList* remote = ne.proc->DPDLocalNbrs()[link.local].remotes[link.remote];
-        std::string label = address;
-        std::string dns = Field(remote, "m_RemoteNbrIpDNSName");
-        if (!dns.empty()) label += "\n" + dns;
-        out << "  " << DEDotQuote(to) << " [shape=ellipse, style=dashed, label="
-            << DEDotQuote(label, true) << "];\n";
-      }
-    }
-    auto key = from < to ? std::make_pair(from, to) : std::make_pair(to, from);
-    if (from != to && edges.insert(key).second) ordered.emplace_back(from, to);
+  std::set<ENodeClass> shown;
+  for (const CGraphNode& node : graph.nodes) shown.insert(node.nodeClass);
+  OpenCluster("cluster_legend", "legend", "rounded", "  ", out);
+  for (ENodeClass nodeClass : shown) {
+    WriteNode("legend." + std::to_string(static_cast<int>(nodeClass)), DENodeClassName(nodeClass), "", nodeClass,
+              "    ", out,
+              ", fontsize=8, height=0.2, margin=\"0.06,0.02\"");
   }
-  for (const auto& [from, to] : ordered) {
-    out << "  " << DEDotQuote(from) << " -- " << DEDotQuote(to) << ";\n";
+  out << "  }\n";
+
+  for (const CGraphEdge& edge : graph.edges) {
+    out << "  " << DEDotQuote(graph.nodes[edge.from].id) << " -- " << DEDotQuote(graph.nodes[edge.to].id);
+    out << " [label=" << DEDotQuote(edge.label) << ", tooltip=" << DEDotQuote(edge.detail) << "];\n";
   }
   out << "}\n";
 }

@@ -1,8 +1,11 @@
-// The topology as a Graphviz graph (undirected): one box per NE, inside a
-// cluster with the NE's local neighbour addresses; one edge per pair of
-// ends joined by a link (the two directions of one link give one edge);
-// addresses that no NE of the run owns as dashed ellipses. No state; safe
-// from any thread.
+// The topology as a Graphviz graph (undirected), drawn for dot: one box per
+// NE, filled by its class (IPv6 router, IPv6 host, IPv4 only, failed, ...)
+// with a legend of the classes shown; dashed ellipses for addresses no NE
+// of the run owns; one edge per adjacency, labelled with its prefix; NEs in
+// a cluster per site and end nodes in a cluster per prefix (the rules are
+// those of engine/TopologyGraph.h). Interfaces and addresses are tooltips
+// (shown on hover in SVG), so that the picture stays readable for many
+// routers. No state; safe from any thread.
 #ifndef ENGINE_DOTREPORT_H_
 #define ENGINE_DOTREPORT_H_
 

@@ -6,12 +6,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <ostream>
+#include <sstream>
 #include <thread>
 #include <vector>
 
 #include "engine/CDiscoEngine.h"
 #include "engine/Crawl.h"
 #include "engine/DotReport.h"
+#include "engine/GraphvizRender.h"
 #include "engine/InterruptSignals.h"
 #include "engine/JsonReport.h"
 #include "engine/NeInput.h"
@@ -65,12 +67,14 @@ int Fail(FILE* err, int status, const std::string& message) {
   return status;
 }
 
-void Render(const CRunReport& report, EReportFormat format, std::ostream& out) {
+// `svg`: the picture, already drawn, for --format svg.
+void Render(const CRunReport& report, EReportFormat format, const std::string& svg, std::ostream& out) {
   switch (format) {
     case EReportFormat::kText: DEWriteTextReport(report, out); break;
     case EReportFormat::kJson: DEWriteJsonReport(report, out); break;
     case EReportFormat::kDot: DEWriteDotReport(report, out); break;
     case EReportFormat::kJsonLines: DEWriteJsonLinesEnd(report, out); break;
+    case EReportFormat::kSvg: out << svg; break;
   }
 }
 
@@ -129,6 +133,10 @@ int DERunDiscovery(const CRunnerOptions& options, FILE* err) {
       return Fail(err, kExitUsage, "--hosts: " + why);
     }
     std::fputs(DEUnusedLinesText(options.hostsFile, unused).c_str(), err);
+  }
+  const std::string graphviz = options.format == EReportFormat::kSvg ? DEFindGraphviz() : "";
+  if (options.format == EReportFormat::kSvg && graphviz.empty()) {
+    return Fail(err, kExitUsage, "--format svg needs Graphviz's dot (Debian package graphviz)");
   }
   std::string problem;
   std::unique_ptr<CDiscoStdRequester> requester = DEMakeRequester(options, &problem);
@@ -268,7 +276,13 @@ int DERunDiscovery(const CRunnerOptions& options, FILE* err) {
   // Names resolve while the run's names overlay is still installed.
   report.links = DEBuildLinks(report.nes, DEIndexOwners(report.nes, DEResolveIPv6));
 
-  if (!output.WriteReport([&](std::ostream& out) { Render(report, options.format, out); }, &problem)) {
+  std::string svg;
+  if (options.format == EReportFormat::kSvg) {
+    std::ostringstream dot;
+    DEWriteDotReport(report, dot);
+    if (!DERenderSvg(graphviz, dot.str(), &svg, &problem)) return Fail(err, kExitFatal, problem);
+  }
+  if (!output.WriteReport([&](std::ostream& out) { Render(report, options.format, svg, out); }, &problem)) {
     return Fail(err, kExitFatal, problem);
   }
   if (history != nullptr) {

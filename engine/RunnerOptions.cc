@@ -29,7 +29,7 @@ const char kUsage[] =
     "  --snmp-version V        1, 2c (default) or 3; also --community, --user, ...\n"
     "  --crawl                 also discover the neighbours the NEs report\n"
     "  --format F              text (default), json, jsonl (a line per NE as it\n"
-    "                          ends, then one with the links) or dot\n"
+    "                          ends, then one with the links), dot or svg\n"
     "  -o, --output FILE       write the report to FILE instead of standard output\n"
     "  --db FILE               append the run to a history: ipv6disco history, diff\n"
     "  --trace-level N         0 (default) to 5\n"
@@ -272,8 +272,10 @@ class Parser {
         o.format = EReportFormat::kDot;
       } else if (value == "jsonl") {
         o.format = EReportFormat::kJsonLines;
+      } else if (value == "svg") {
+        o.format = EReportFormat::kSvg;
       } else {
-        return BadValue(name, value, "text, json, jsonl or dot");
+        return BadValue(name, value, "text, json, jsonl, dot or svg");
       }
     } else if (name == "--output") {
       if (value.empty()) return Bad("--output: empty path");

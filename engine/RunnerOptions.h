@@ -11,7 +11,7 @@
 #include "engine/Crawl.h"
 #include "snmp/NetSnmpOptions.h"
 
-enum class EReportFormat { kText, kJson, kDot, kJsonLines };
+enum class EReportFormat { kText, kJson, kDot, kJsonLines, kSvg };
 
 struct CRunnerOptions {
   std::vector<std::string> nes;  // in the order given (arguments and NE files)

@@ -103,10 +103,14 @@ TEST(ReportsTest, TextGivesABlockPerNe) {
             "  reason        the run was interrupted before it was done\n");
 }
 
-TEST(ReportsTest, DotGivesOneEdgePerPairQuotingEveryText) {
+TEST(ReportsTest, DotGivesEachNodeItsClassInTheLegendQuotingEveryText) {
   const std::string d = Write(DEWriteDotReport, SmallRun().report);
-  EXPECT_NE(d.find(R"("ne1" [shape=box, style="bold,dashed", label="s\"q\n2001:db8:1::2\n(failed))"), d.npos) << d;
-  EXPECT_NE(d.find(R"("ne0.if2" -- "ne1";)"), d.npos) << d;
+  EXPECT_NE(d.find(R"x("ne1" [label="s\"q\n2001:db8:1::2\n(failed)", style="filled,rounded,dashed")x"), d.npos) << d;
+  EXPECT_NE(d.find(R"("ne0" -- "ne1" [label="lan")"), d.npos) << d;
+  for (const char* shown : {"IPv6 router", "failed", "not in this run"}) {
+    EXPECT_NE(d.find("[label=\"" + std::string(shown) + "\""), d.npos) << shown;
+  }
+  for (const char* absent : {"IPv6 host", "IPv4 only", "unknown kind"}) EXPECT_EQ(d.find(absent), d.npos) << absent;
 }
 
 TEST(ReportsTest, TextsForPeopleAreValidUtf8WithEveryOtherByteShown) {
