@@ -5,10 +5,10 @@
 
 --format dot gives a graph Graphviz's dot draws (exit status 0) with one edge per adjacency of the network, each
 labelled with its prefix's name, and every NE in the cluster of its site; --format svg -o FILE writes the picture
-dot draws of that graph; without dot on PATH, --format svg is a usage error before anything is asked.
+dot draws of that graph, where no two labels (of nodes and edges) overlap; without dot on PATH, --format svg is a usage error before anything is asked.
 Exit status: 0 pass, 1 fail, 77 skipped (Graphviz is not installed).
 """
-import argparse, collections, importlib.util, os, re, shutil, subprocess, sys, tempfile
+import argparse, collections, json, importlib.util, os, re, shutil, subprocess, sys, tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 _spec = importlib.util.spec_from_file_location("routernet", os.path.join(HERE, "routernet.py"))
@@ -17,6 +17,24 @@ _spec.loader.exec_module(net)
 
 EDGE = re.compile(r'^  "([^"]+)" -- "([^"]+)" \[label="([^"]*)"')
 NODE = re.compile(r'^\s+"(ne\d+|remote\.[^"]+)" \[label="([^"\\]+)')
+
+
+def overlapping_labels(layout):
+    """The pairs of labels whose boxes overlap in dot's JSON layout: nodes by position and size, edge labels by
+    where their text is drawn."""
+    boxes = []
+    for node in layout.get("objects", []):
+        if "pos" in node:
+            x, y = map(float, node["pos"].split(","))
+            w, h = float(node["width"]) * 36, float(node["height"]) * 36
+            boxes.append((node["name"], x - w, x + w, y - h, y + h))
+    for edge in layout.get("edges", []):
+        for op in edge.get("_ldraw_", []):
+            if op["op"] == "T":
+                (x, y), w = op["pt"], op["width"] / 2
+                boxes.append(("label " + op["text"], x - w, x + w, y - 2, y + 7))
+    return [(a[0], b[0]) for i, a in enumerate(boxes) for b in boxes[i + 1:]
+            if a[1] < b[2] - 0.5 and b[1] < a[2] - 0.5 and a[3] < b[4] - 0.5 and b[3] < a[4] - 0.5]
 
 
 def main():
@@ -46,6 +64,9 @@ def main():
     graph = open(work + "/net.dot", encoding="utf-8").read()
     drawn = subprocess.run([dot, "-Tsvg", work + "/net.dot"], capture_output=True, text=True)
     check(drawn.returncode == 0, "dot -Tsvg: status %d, %s" % (drawn.returncode, drawn.stderr[:500]))
+    layout = subprocess.run([dot, "-Tjson", work + "/net.dot"], capture_output=True, text=True)
+    overlaps = overlapping_labels(json.loads(layout.stdout or "{}"))
+    check(layout.returncode == 0 and not overlaps, "labels overlap: %s" % overlaps[:5])
 
     # What the network holds: router pairs by prefix name, and each LAN's router and host.
     names = {}  # node id -> first label line
