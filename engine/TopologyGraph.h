@@ -12,13 +12,14 @@
 // - An edge's label is the link's prefix: its name when the prefix list
 //   has one, else "prefix/length", from the first global address of the
 //   interface (of the near end, else the far end); "" when neither has one.
-// - Routers are grouped by site: the DNS domain of the NE's name (all but
-//   its first label), when the NEs of the run come from two sites or more.
-// - Every other node is grouped by its prefix: an NE's own prefix name
-//   ("m_PrefixName", else "m_PrefixAddress/m_PrefixLength"), an address
-//   by the prefix of the link to it; a prefix group of one node is
-//   dropped (the edge's label names it already). A prefix group lies in
-//   the site of its first node (an address: of the NE that saw it).
+// - Nodes are grouped by site: the DNS domain of the NE's name (all but its
+//   first label; for an address, that of the NE that saw it), kept only
+//   when the run's nodes come from two sites or more.
+// - Every node but a router is also grouped by prefix: an NE by its own
+//   prefix ("m_PrefixName", else "m_PrefixAddress/m_PrefixLength"), an
+//   address by the prefix of the link to it. A prefix group of one node is
+//   dropped (the edge's label names the prefix already). The picture
+//   draws a prefix group inside the site of its first node.
 #ifndef ENGINE_TOPOLOGYGRAPH_H_
 #define ENGINE_TOPOLOGYGRAPH_H_
 
@@ -48,7 +49,7 @@ struct CGraphNode {
 };
 
 struct CGraphEdge {
-  size_t from = 0, to = 0;  // indices into CTopologyGraph::nodes; from < to
+  size_t from = 0, to = 0;  // indices into CTopologyGraph::nodes: the ends of its first link
   std::string label;
   std::string detail;  // "<NE> <interface> <address> -- <far end>"
 };
