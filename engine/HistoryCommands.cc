@@ -13,6 +13,7 @@ namespace {
 constexpr int kTrouble = 2;
 
 struct Command {
+  bool help = false;
   std::string db;
   bool json = false;
   std::vector<std::string> operands;
@@ -21,6 +22,10 @@ struct Command {
 // Parses --db, --format and the operands; false with `error` set.
 bool Parse(const std::string& name, const std::vector<std::string>& args, Command* c, std::string* error) {
   for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "-h" || args[i] == "--help") {
+      c->help = true;
+      return true;
+    }
     std::string arg = args[i], value;
     const size_t equals = arg.find('=');
     const bool inline_value = arg.compare(0, 2, "--") == 0 && equals != std::string::npos;
@@ -73,6 +78,11 @@ int DEHistoryCommand(const std::vector<std::string>& args, FILE* out, FILE* err)
   Command c;
   std::string error;
   if (!Parse("history", args, &c, &error)) return Trouble(err, error);
+  if (c.help) {
+    std::fputs("usage: ipv6disco history --db FILE [--format text|json]\n\n"
+               "Lists the runs kept in the history FILE (see ipv6disco(1)).\n", out);
+    return 0;
+  }
   if (!c.operands.empty()) return Trouble(err, "ipv6disco history: unexpected " + DEQuoted(c.operands[0]));
   std::unique_ptr<CRunStore> store = DEOpenRunStore(c.db, true, &error);
   std::vector<CRunSummary> runs;
@@ -96,6 +106,13 @@ int DEDiffCommand(const std::vector<std::string>& args, FILE* out, FILE* err) {
   Command c;
   std::string error;
   if (!Parse("diff", args, &c, &error)) return Trouble(err, error);
+  if (c.help) {
+    std::fputs("usage: ipv6disco diff --db FILE [--format text|json] [RUN_A [RUN_B]]\n\n"
+               "Lists what changed from run RUN_A to run RUN_B of the history FILE (default:\n"
+               "the last two), NE by NE. Exit status 0 nothing changed, 1 something did,\n"
+               "2 trouble (see ipv6disco(1)).\n", out);
+    return 0;
+  }
   if (c.operands.size() > 2) return Trouble(err, "ipv6disco diff: at most two runs are compared");
   std::unique_ptr<CRunStore> store = DEOpenRunStore(c.db, true, &error);
   std::vector<CRunSummary> runs;

@@ -2,14 +2,12 @@
 
 #include <sys/stat.h>
 
-#include <cctype>
-#include <cmath>
-#include <cstdlib>
-#include <map>
 #include <set>
 
 #include "engine/NeInput.h"
+#include "engine/OptionNumbers.h"
 #include "engine/Quoted.h"
+#include "engine/SnmpOptionParsing.h"
 
 namespace {
 
@@ -46,19 +44,14 @@ const char kProgram[] = "ipv6disco: ";
 
 // Options that take a value, and the flags.
 const std::set<std::string> kValued = {
-    "--plugin",        "--threads",         "--ne-file",       "--etc-dir",
-    "--var-dir",       "--snmp-version",    "--community",     "--port",
-    "--timeout",       "--retries",         "--max-repetitions", "--user",
-    "--auth-protocol", "--auth-passphrase", "--priv-protocol", "--priv-passphrase",
-    "--context",       "--replay",          "--hosts",         "--trace-level",
-    "--trace-file",    "--format",          "--output",        "--max-hops",
-    "--max-nes",       "--scope",           "--exclude",       "--db"};
+    "--plugin",  "--threads",     "--ne-file",    "--etc-dir",  "--var-dir",
+    "--replay",  "--hosts",       "--trace-level", "--trace-file", "--format",
+    "--output",  "--max-hops",    "--max-nes",    "--scope",    "--exclude",
+    "--db"};
 const std::set<std::string> kFlags = {"--help", "--version", "--crawl"};
 const char* const kCrawlOptions[] = {"--max-hops", "--max-nes", "--scope", "--exclude"};
 
-// SNMPv3 options, and the options that only the live requester uses.
-const char* const kV3Options[] = {"--user", "--auth-protocol", "--auth-passphrase",
-                                  "--priv-protocol", "--priv-passphrase", "--context"};
+// The options that only the live requester uses.
 const char* const kLiveOptions[] = {"--community",       "--port",          "--timeout",
                                     "--retries",         "--user",          "--auth-protocol",
                                     "--auth-passphrase", "--priv-protocol", "--priv-passphrase",
@@ -67,35 +60,6 @@ const char* const kLiveOptions[] = {"--community",       "--port",          "--t
 bool IsDirectory(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// A decimal number without sign from `low` to `high`.
-bool ParseInt(const std::string& text, long low, long high, long* value) {
-  if (text.empty() || text.size() > 9) return false;
-  for (char c : text) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-  }
-  *value = std::strtol(text.c_str(), nullptr, 10);
-  return *value >= low && *value <= high;
-}
-
-// Seconds with an optional fraction ("2", "0.5"), from 1 ms to one hour.
-bool ParseSeconds(const std::string& text, int* ms) {
-  if (text.empty() || text.size() > 12) return false;
-  int dots = 0;
-  for (char c : text) {
-    if (c == '.') {
-      ++dots;
-    } else if (!std::isdigit(static_cast<unsigned char>(c))) {
-      return false;
-    }
-  }
-  if (dots > 1 || text == ".") return false;
-  const double seconds = std::strtod(text.c_str(), nullptr);
-  const double rounded = std::round(seconds * 1000.0);
-  if (rounded < 1.0 || rounded > 3600.0 * 1000.0) return false;
-  *ms = static_cast<int>(rounded);
-  return true;
 }
 
 class Parser {
@@ -143,7 +107,7 @@ class Parser {
         }
         return name == "--help" ? ERunnerCommand::kHelp : ERunnerCommand::kVersion;
       }
-      if (kValued.count(name) == 0) {
+      if (kValued.count(name) == 0 && !DEIsSnmpOption(name)) {
         return Fail("unknown option " + DEQuoted(name) + " (see ipv6disco --help)");
       }
       if (!hasValue) {
@@ -180,13 +144,12 @@ class Parser {
 
   bool Apply(const std::string& name, const std::string& value) {
     CRunnerOptions& o = *m_Options;
-    CNetSnmpOptions& snmp = o.snmp;
     long number = 0;
     if (name == "--plugin") {
       if (value.empty()) return Bad("--plugin: empty path");
       o.plugin = value;
     } else if (name == "--threads") {
-      if (!ParseInt(value, 1, 1024, &number)) {
+      if (!DEParseOptionNumber(value, 1, 1024, &number)) {
         return BadValue(name, value, "a number from 1 to 1024");
       }
       o.threads = static_cast<int>(number);
@@ -196,69 +159,14 @@ class Parser {
     } else if (name == "--etc-dir" || name == "--var-dir" || name == "--replay") {
       if (!IsDirectory(value)) return BadValue(name, value, "a folder");
       (name == "--etc-dir" ? o.etcDir : name == "--var-dir" ? o.varDir : o.replayDir) = value;
-    } else if (name == "--snmp-version") {
-      if (value == "1") {
-        snmp.version = ESnmpVersion::kV1;
-      } else if (value == "2c") {
-        snmp.version = ESnmpVersion::kV2c;
-      } else if (value == "3") {
-        snmp.version = ESnmpVersion::kV3;
-      } else {
-        return BadValue(name, value, "1, 2c or 3");
-      }
-    } else if (name == "--community") {
-      snmp.community = value;
-    } else if (name == "--port") {
-      if (!ParseInt(value, 1, 65535, &number)) {
-        return BadValue(name, value, "a number from 1 to 65535");
-      }
-      snmp.port = static_cast<int>(number);
-    } else if (name == "--timeout") {
-      if (!ParseSeconds(value, &snmp.timeoutMs)) {
-        return BadValue(name, value, "a number of seconds from 0.001 to 3600");
-      }
-    } else if (name == "--retries") {
-      if (!ParseInt(value, 0, 100, &number)) {
-        return BadValue(name, value, "a number from 0 to 100");
-      }
-      snmp.retries = static_cast<int>(number);
-    } else if (name == "--max-repetitions") {
-      if (!ParseInt(value, 1, 1000, &number)) {
-        return BadValue(name, value, "a number from 1 to 1000");
-      }
-      snmp.maxRepetitions = static_cast<int>(number);
-    } else if (name == "--user") {
-      if (value.empty()) return Bad("--user: empty user name");
-      snmp.user = value;
-    } else if (name == "--auth-protocol") {
-      static const std::map<std::string, ESnmpAuth> kAuth = {
-          {"MD5", ESnmpAuth::kMD5},         {"SHA", ESnmpAuth::kSHA},
-          {"SHA-224", ESnmpAuth::kSHA224}, {"SHA-256", ESnmpAuth::kSHA256},
-          {"SHA-384", ESnmpAuth::kSHA384}, {"SHA-512", ESnmpAuth::kSHA512}};
-      auto it = kAuth.find(value);
-      if (it == kAuth.end()) {
-        return BadValue(name, value, "MD5, SHA, SHA-224, SHA-256, SHA-384 or SHA-512");
-      }
-      snmp.auth = it->second;
-    } else if (name == "--priv-protocol") {
-      if (value == "DES") {
-        snmp.priv = ESnmpPriv::kDES;
-      } else if (value == "AES") {
-        snmp.priv = ESnmpPriv::kAES;
-      } else {
-        return BadValue(name, value, "DES or AES");
-      }
-    } else if (name == "--auth-passphrase" || name == "--priv-passphrase") {
-      // RFC 3414 11.2: pass phrases have at least 8 characters.
-      if (value.size() < 8) return Bad(name + ": at least 8 characters are needed");
-      (name == "--auth-passphrase" ? snmp.authPassphrase : snmp.privPassphrase) = value;
-    } else if (name == "--context") {
-      snmp.context = value;
+    } else if (DEIsSnmpOption(name)) {
+      std::string problem;
+      if (!DEApplySnmpOption(name, value, &o.snmp, &problem)) return Bad(problem);
     } else if (name == "--hosts") {
       if (value.empty()) return Bad("--hosts: empty path");
       o.hostsFile = value;
     } else if (name == "--trace-level") {
-      if (!ParseInt(value, 0, 5, &number)) return BadValue(name, value, "a level from 0 to 5");
+      if (!DEParseOptionNumber(value, 0, 5, &number)) return BadValue(name, value, "a level from 0 to 5");
       o.traceLevel = static_cast<int>(number);
     } else if (name == "--trace-file") {
       if (value.empty()) return Bad("--trace-file: empty path");
@@ -284,10 +192,10 @@ class Parser {
       if (value.empty()) return Bad("--db: empty path");
       o.historyFile = value;
     } else if (name == "--max-hops") {
-      if (!ParseInt(value, 0, 1000000, &number)) return BadValue(name, value, "a number from 0 to 1000000");
+      if (!DEParseOptionNumber(value, 0, 1000000, &number)) return BadValue(name, value, "a number from 0 to 1000000");
       o.crawlLimits.maxHops = static_cast<int>(number);
     } else if (name == "--max-nes") {
-      if (!ParseInt(value, 1, 1000000, &number)) return BadValue(name, value, "a number from 1 to 1000000");
+      if (!DEParseOptionNumber(value, 1, 1000000, &number)) return BadValue(name, value, "a number from 1 to 1000000");
       o.crawlLimits.maxNes = static_cast<size_t>(number);
     } else if (name == "--scope" || name == "--exclude") {
       std::optional<CIpv6Prefix> prefix = CIpv6Prefix::Parse(value);
@@ -299,8 +207,6 @@ class Parser {
 
   // Checks between options, once all are known.
   bool Check() {
-    const CNetSnmpOptions& snmp = m_Options->snmp;
-    const bool v3 = snmp.version == ESnmpVersion::kV3;
     if (!m_Options->replayDir.empty()) {
       for (const char* name : kLiveOptions) {
         if (m_Given.count(name) != 0) {
@@ -308,32 +214,8 @@ class Parser {
         }
       }
     }
-    if (!v3) {
-      for (const char* name : kV3Options) {
-        if (m_Given.count(name) != 0) {
-          return Bad(std::string(name) + " applies to SNMPv3 only (--snmp-version 3)");
-        }
-      }
-    } else {
-      if (m_Given.count("--community") != 0) {
-        return Bad("--community applies to SNMPv1 and SNMPv2c only");
-      }
-      if (m_Options->replayDir.empty() && snmp.user.empty()) {
-        return Bad("--snmp-version 3 needs --user");
-      }
-    }
-    if (m_Given.count("--auth-protocol") != m_Given.count("--auth-passphrase")) {
-      return Bad(m_Given.count("--auth-protocol") != 0 ? "--auth-protocol needs --auth-passphrase"
-                                                       : "--auth-passphrase needs --auth-protocol");
-    }
-    if (m_Given.count("--priv-protocol") != m_Given.count("--priv-passphrase")) {
-      return Bad(m_Given.count("--priv-protocol") != 0 ? "--priv-protocol needs --priv-passphrase"
-                                                       : "--priv-passphrase needs --priv-protocol");
-    }
-    if (m_Given.count("--priv-protocol") != 0 && m_Given.count("--auth-protocol") == 0) {
-      return Bad("--priv-protocol needs --auth-protocol (SNMPv3 has no privacy without "
-                 "authentication)");
-    }
+    const std::string problem = DECheckSnmpOptions(m_Options->snmp, m_Given, m_Options->replayDir.empty());
+    if (!problem.empty()) return Bad(problem);
     if (m_Options->nes.empty()) {
       return Bad("no NE given: name NEs as arguments or with --ne-file (see ipv6disco --help)");
     }

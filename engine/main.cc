@@ -1,23 +1,26 @@
-// ipv6disco: the discovery runner. See DERunnerUsage() and the README.
+// ipv6disco: the discovery runner, and the commands of DECommands(). See
+// DERunnerUsage() and the README.
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "engine/HistoryCommands.h"
+#include "engine/Commands.h"
 #include "engine/Runner.h"
 #include "engine/RunnerOptions.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  if (!args.empty() && (args[0] == "history" || args[0] == "diff")) {
-    const std::vector<std::string> rest(args.begin() + 1, args.end());
-    return args[0] == "history" ? DEHistoryCommand(rest, stdout, stderr) : DEDiffCommand(rest, stdout, stderr);
+  if (!args.empty()) {
+    if (const CCommand* command = DEFindCommand(args[0])) {
+      return command->run(std::vector<std::string>(args.begin() + 1, args.end()));
+    }
   }
   CRunnerOptions options;
   std::string error;
   switch (DEParseRunnerOptions(args, &options, &error)) {
     case ERunnerCommand::kHelp:
       std::fputs(DERunnerUsage(), stdout);
+      std::fputs(DECommandsUsage().c_str(), stdout);
       return kExitAllProcessed;
     case ERunnerCommand::kVersion:
       std::fputs(DERunnerVersion(), stdout);

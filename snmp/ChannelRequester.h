@@ -48,6 +48,17 @@ class CChannelRequester : public CDiscoStdRequester {
   void DSRNeBegin() override;
   CDiscoSnmpSummary DSRNeEnd() override;
 
+  // For requests of the caller's own (recording a device): a new channel
+  // to `target` as DSROpenChannel opens it, the walk options the requester
+  // walks with, and DSRDescribeSilence.
+  std::unique_ptr<snmp::PduChannel> DSRChannel(const std::string& target, std::string* why) {
+    return DSROpenChannel(target, why);
+  }
+  const snmp::WalkOptions& DSRWalkOptions() const { return m_Walk; }
+  std::string DSRSilence(const std::string& target, int unanswered, int answered, int strays) const {
+    return DSRDescribeSilence(target, unanswered, answered, strays);
+  }
+
   // Requests made since construction or the last reset.
   snmp::RequestCounts DSRCounts() const { return m_Counter.Snapshot(); }
   void DSRResetCounts() { m_Counter.Reset(); }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/Commands.h"
+#include "engine/RecordOptions.h"
 #include "gtest/gtest.h"
 #include "tests/integration/RunnerProcess.h"
 #include "tests/support/SnmpSim.h"
@@ -281,6 +283,46 @@ TEST(RunnerTest, LiveSnmpOnSimulatedDevicesMatchesTheReplay) {
   Args v1 = snmp;
   v1.insert(v1.end(), {"--snmp-version", "1"});
   EXPECT_EQ(ParseJson(RunRunner(Lab(v1, false)).out)["links"], links);
+}
+
+// `ipv6disco record` of the lab served by snmpsim, given the NEs of the run: each NE read at the first address that
+// answers (a name and an IPv6 address through their name's IPv4 addresses), the silent sensor told; the recording
+// replays to the live report.
+TEST(RunnerTest, RecordingOfSimulatedDevicesReplaysToTheLiveReport) {
+  REQUIRE_SNMPSIM();
+  SnmpSim sim;
+  sim.AddFolder(kLab + "/devices");
+  ASSERT_TRUE(sim.Start()) << sim.Error() << sim.Log();
+  TempDir dir;
+  const std::string out = dir.Path() + "/made/";
+  const Args snmp = {"--port", std::to_string(sim.Port()), "--timeout", "1", "--retries", "0"};
+  Args record = {"record", "--hosts", kLab + "/hosts", "--ne-file", kLab + "/nes.txt", "--out", out, "--threads", "4"};
+  record.insert(record.end(), snmp.begin(), snmp.end());
+  RunnerResult r = RunRunner(record);
+  EXPECT_EQ(r.status, 3);
+  const std::string silent = " port " + std::to_string(sim.Port()) + " after 1 request of 1 attempt (1 s in all): "
+      "the device is unreachable, runs no SNMP agent, or does not accept the community (a wrong community gets no answer)";
+  EXPECT_EQ(r.err, "ipv6disco record: 2001:db8:310::99: no SNMP answer from 203.0.113.99" + silent +
+                       "; no SNMP answer from 2001:db8:310::99" + silent + "\n");
+  // The lab's devices hold only what discovery reads: every object of each is recorded.
+  EXPECT_EQ(r.out, "2001:db8:100::1 -> " + out + "203.0.113.1.snmprec (125 objects, 17 requests)\n"
+                   "edge1.lab.example -> " + out + "203.0.113.2.snmprec (117 objects, 16 requests)\n"
+                   "203.0.113.3 -> " + out + "203.0.113.3.snmprec (88 objects, 15 requests)\n"
+                   "2001:db8:210::10/64 -> " + out + "203.0.113.10.snmprec (44 objects, 13 requests)\n"
+                   "v4gw.lab.example -> " + out + "203.0.113.254.snmprec (4 objects, 11 requests)\n"
+                   "recorded 5 of 6 NEs in " + out + "\n");
+  RunnerResult live = RunRunner(Lab({"--format", "json", snmp[0], snmp[1], snmp[2], snmp[3], snmp[4], snmp[5]}, false));
+  RunnerResult replay = RunRunner(Lab({"--format", "json", "--replay", out}, false));
+  EXPECT_EQ(replay.status, 3) << replay.err;
+  Json liveReport = ParseJson(live.out), replayReport = ParseJson(replay.out);
+  for (Json* report : {&liveReport, &replayReport}) {
+    for (Json& ne : (*report)["nes"]) ne.erase("reason"), ne["cost"].erase("snmpSeconds"), ne["cost"].erase("nameSeconds");
+  }
+  EXPECT_EQ(replayReport["nes"], liveReport["nes"]);
+  EXPECT_EQ(replayReport["links"], liveReport["links"]);
+  // The command's help, and the runner's listing the commands.
+  EXPECT_EQ(RunRunner({"record", "--help"}).out, DERecordUsage());
+  EXPECT_EQ(RunRunner({"-h"}).out, std::string(DERunnerUsage()) + DECommandsUsage());
 }
 
 }  // namespace

@@ -320,13 +320,15 @@ def discover(lab, args, *extra):
                               "sh", "-c", script, w] + runner_cmd(args, hosts, *extra), check=False)
 
 
-def record_walks(lab, folder):
+def record_walks(lab, args, folder):
+    """Records every device with `ipv6disco record` from the control namespace into
+    folder/<address>.snmprec; the problems, if it fails."""
     for f in os.listdir(folder) if os.path.isdir(folder) else []:
-        if f.endswith(".walk"):
+        if f.endswith((".walk", ".snmprec")):
             os.unlink(os.path.join(folder, f))
-    for dev in ORDER:
-        write(os.path.join(folder, mgmt_ip(dev) + ".walk"),
-              lab.exec("ctl", "snmpwalk", "-v2c", "-c", "public", "-On", "-t", "2", mgmt_ip(dev), ".1").stdout)
+    r = lab.exec("ctl", args.runner, "record", "--timeout", "2", "--threads", "2", "--out", folder,
+                 *[mgmt_ip(dev) for dev in ORDER], check=False)
+    return [] if r.returncode == 0 else ["ipv6disco record ended with %d: %s" % (r.returncode, r.stderr.strip())]
 
 
 def report_of(result, state=None, statuses=(0,)):
@@ -386,11 +388,11 @@ def cmd_test(args):
         check("(a) the live run matches the kernels' state", report_of(live, state)[0])
         walks = FIXTURES if record else os.path.join(lab.work, "walks")
         if args.cmd != "run":
-            record_walks(lab, walks)
+            recorded = record_walks(lab, args, walks)
             replay = run(runner_cmd(args, hosts, "--replay", walks, "--format", "json"), check=False)
-            check("(b) the replay of the walks gives the live report (seconds aside) byte for byte",
-                  [] if steady(replay.stdout) == steady(live.stdout) else
-                  [diff(steady(live.stdout), steady(replay.stdout), ("live", "replay"))])
+            check("(b) the replay of the recording gives the live report (seconds aside) byte for byte",
+                  recorded + ([] if steady(replay.stdout) == steady(live.stdout) else
+                              [diff(steady(live.stdout), steady(replay.stdout), ("live", "replay"))]))
             problems, report = report_of(discover(lab, args, "--format", "json", "--community", "wrong",
                                                   "--timeout", "0.3", "--retries", "0")[2], statuses=(3,))
             problems += ["%s: status %s, reason %r with a wrong community" % (dev, ne["status"], ne.get("reason"))
