@@ -320,6 +320,15 @@ TEST(RunnerTest, RecordingOfSimulatedDevicesReplaysToTheLiveReport) {
   }
   EXPECT_EQ(replayReport["nes"], liveReport["nes"]);
   EXPECT_EQ(replayReport["links"], liveReport["links"]);
+  // Interrupted: the NE under way is finished, the others are not started.
+  RunnerResult cut = RunProgram(std::string(TEST_BINARY_DIR) + "/ipv6disco", {"record", "--out", out, "--threads", "1",
+      "--timeout", "2", "--retries", "0", "192.0.2.99", "192.0.2.98", "192.0.2.97"}, SIGINT, 1000);
+  EXPECT_EQ(cut.status, 130);
+  EXPECT_EQ(cut.err, "ipv6disco record: interrupted: finishing the NEs under way (a second signal stops at once)\n"
+                     "ipv6disco record: 192.0.2.99: no SNMP answer from 192.0.2.99 port 161 after 1 request of 1 attempt "
+                     "(2 s in all): the device is unreachable, runs no SNMP agent, or does not accept the community (a "
+                     "wrong community gets no answer)\n");
+  EXPECT_EQ(cut.out, "recorded 0 of 3 NEs in " + out + "\n");
   // The command's help, and the runner's listing the commands.
   EXPECT_EQ(RunRunner({"record", "--help"}).out, DERecordUsage());
   EXPECT_EQ(RunRunner({"-h"}).out, std::string(DERunnerUsage()) + DECommandsUsage());
