@@ -27,11 +27,7 @@ const CCommand* DEFindCommand(const std::string& name) {
 }
 
 std::string DECommandsUsage() {
-  std::string text = "\ncommands (ipv6disco COMMAND --help tells more):\n";
-  for (const CCommand& command : DECommands()) {
-    std::string name = command.name;
-    name.resize(std::max<size_t>(name.size() + 2, 24), ' ');
-    text += "  " + name + command.summary + "\n";
-  }
-  return text;
+  std::string text = "commands:";
+  for (const CCommand& command : DECommands()) text += std::string(" ") + command.name;
+  return text + " (ipv6disco COMMAND --help)\n";
 }

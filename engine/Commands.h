@@ -22,7 +22,7 @@ const std::vector<CCommand>& DECommands();
 // The command named exactly `name`, or null.
 const CCommand* DEFindCommand(const std::string& name);
 
-// The help's list of commands: a heading, then a line per command.
+// The help's line naming the commands (each tells its own use with --help).
 std::string DECommandsUsage();
 
 #endif  // ENGINE_COMMANDS_H_

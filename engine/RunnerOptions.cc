@@ -35,7 +35,6 @@ const char kUsage[] =
     "\n"
     "exit status: 0 every NE processed, 3 some NE failed, 2 usage error,\n"
     "1 fatal error, 130 or 143 interrupted\n"
-    "\n"
     "Every option, the files and examples: man ipv6disco, ipv6disco(1).\n";
 
 const char kVersion[] = "ipv6disco 1.0\n";
@@ -249,6 +248,7 @@ const char* DERunnerUsage() { return kUsage; }
 std::vector<std::string> DERunnerOptionNames() {
   std::vector<std::string> names(kValued.begin(), kValued.end());
   names.insert(names.end(), kFlags.begin(), kFlags.end());
+  for (const std::string& name : DESnmpOptionNames()) names.push_back(name);
   names.push_back("-h");
   names.push_back("-o");
   return names;

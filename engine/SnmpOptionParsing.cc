@@ -24,6 +24,7 @@ bool BadValue(const std::string& name, const std::string& value, const std::stri
 }  // namespace
 
 bool DEIsSnmpOption(const std::string& name) { return kSnmpOptions.count(name) != 0; }
+std::set<std::string> DESnmpOptionNames() { return {kSnmpOptions.begin(), kSnmpOptions.end()}; }
 
 bool DEApplySnmpOption(const std::string& name, const std::string& value, CNetSnmpOptions* snmp,
                        std::string* error) {

@@ -14,6 +14,8 @@
 // True for the name of an SNMP option ("--community", "--timeout", ...);
 // each takes a value.
 bool DEIsSnmpOption(const std::string& name);
+// Every SNMP option name, sorted.
+std::set<std::string> DESnmpOptionNames();
 
 // Sets in `snmp` what option `name` (one DEIsSnmpOption accepts) with
 // `value` says. False, with `error` set ("--port: '0' is not a number from
