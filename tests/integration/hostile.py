@@ -4,12 +4,12 @@ demo lab's management addresses and 198.51.100.10 on loopback.
   hostile.py loss|devices --runner R [--plugin P] [--timeout T] [--retries N] [loss options below]
 (--timeout 0.25 --retries 5 for loss, 0.5 and 1 for devices, unless given)
 
-loss: the demo lab served by snmpsimd, discovered once without loss, then --batches x --runs times with --loss
+loss: the demo lab served by Device, discovered once without loss, then --batches x --runs times with --loss
 random loss of each UDP datagram to and from the SNMP port (iptables statistic DROP; --one-way: requests only).
 A JSON report, without its costs, that differs from the first must name the loss (an error report of a request
 left unanswered or a walk stopped by no answer) on every NE that differs; with --must-match none may differ.
 Prints the matches of each batch and wall times.
-devices: one run of router r1 (snmpsimd) with one scripted device per row of ROWS, serving the same router
+devices: one run of router r1 (served well) with one scripted device per row of ROWS, serving the same router
 badly; each NE must end as its row says, the run within its bound, and r1's report must be as when alone.
 """
 import argparse, bisect, json, os, random, shutil, socket, subprocess, sys, tempfile, threading, time
@@ -86,12 +86,13 @@ def snmprec_value(tag, text, big):
 
 
 class Device:
-    """A UDP SNMPv2c agent serving an snmprec file, misbehaving as `behaviour` says; answers every datagram."""
+    """A UDP SNMPv2c agent serving an snmprec file, misbehaving as `behaviour` says (if in ROWS); answers every
+    datagram."""
 
-    def __init__(self, address, behaviour, timeout):
+    def __init__(self, address, behaviour, timeout, snmprec=ROUTER):
         self.behaviour, self.timeout, self.replies = behaviour, timeout, 0
         rows = sorted((tuple(int(x) for x in o.split(".")), snmprec_value(t, v, behaviour == "big"))
-                      for o, t, v in (line.rstrip("\n").split("|", 2) for line in open(ROUTER)))
+                      for o, t, v in (line.rstrip("\n").split("|", 2) for line in open(snmprec)))
         self.oids, self.values = [r[0] for r in rows], [r[1] for r in rows]
         self.sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
         self.sock.bind((address, PORT))
@@ -143,32 +144,6 @@ class Device:
             threading.Timer(wait, self.sock.sendto, (reply, peer)).start()
 
 
-def snmpsim(work, files):
-    """snmpsimd serving each (address, file) on PORT, once it answers."""
-    data = os.path.join(work, "data")
-    public = os.path.join(data, "4c9184f37cff01bcdc32dc486ec36961")  # md5("public"): the v2c context
-    os.makedirs(public)
-    os.makedirs(os.path.join(work, "cache"))
-    open(os.path.join(data, "public.snmprec"), "w").write("1.3.6.1.2.1.1.1.0|4|none\n")
-    for d, (_, path) in enumerate(files):  # snmpsim picks a file by the endpoint's transport ID
-        shutil.copy(path, os.path.join(public, "1.3.6.1.6.1.1.%d.snmprec" % d))
-    for root, dirs, names in os.walk(work):
-        for f in dirs + names:
-            os.chmod(os.path.join(root, f), 0o777)
-    os.chmod(work, 0o755)
-    server = subprocess.Popen(
-        ["snmpsimd", "--data-dir=" + data, "--cache-dir=" + os.path.join(work, "cache"), "--process-user=nobody",
-         "--process-group=nogroup"] + ["--agent-udpv4-endpoint=%s:%d" % (a, PORT) for a, _ in files],
-        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    for address, _ in files:
-        for _ in range(100):
-            if subprocess.run(["snmpget", "-v2c", "-c", "public", "-t", "1", "-r", "0", address, "1.3.6.1.2.1.1.1.0"],
-                              capture_output=True).returncode == 0:
-                break
-            time.sleep(0.3)
-    return server
-
-
 def run(args, nes, timeout, retries, more=()):
     """The runner's JSON report and its wall time."""
     cmd = [args.runner, "--format", "json", "--timeout", str(timeout), "--retries", str(retries),
@@ -188,53 +163,43 @@ def loss(args):
     lab = ["--hosts", os.path.join(LAB, "hosts"), "--etc-dir", os.path.join(LAB, "etc"), "--var-dir",
            os.path.join(LAB, "var")]
     nes = [ne for ne in (line.split("#")[0].strip() for line in open(os.path.join(LAB, "nes.txt"))) if ne]
-    with tempfile.TemporaryDirectory() as work:
-        devices = os.path.join(LAB, "devices")
-        server = snmpsim(work, [(f[:-8], os.path.join(devices, f)) for f in sorted(os.listdir(devices))])
-        try:
-            report, base = run(args, nes, args.timeout, args.retries, lab)
-            clean, failures = costless(report), 0
-            print("%d NEs, %d request PDUs, without loss: %.2f s" % (len(nes), report["cost"]["pdus"], base))
-            for way in ("--dport", "--sport")[:1 if args.one_way else 2]:
-                subprocess.run(["iptables", "-A", "INPUT", "-p", "udp", way, str(PORT), "-m", "statistic",
-                                "--mode", "random", "--probability", str(args.loss), "-j", "DROP"], check=True)
-            for batch in range(args.batches):
-                matches, walls = 0, []
-                for _ in range(args.runs):
-                    report, wall = run(args, nes, args.timeout, args.retries, lab)
-                    walls.append(wall)
-                    report = costless(report)
-                    silent = [ne["input"] for ne, was in zip(report["nes"], clean["nes"]) if ne != was and not any(
-                        e["code"] == -230008 or e["code"] == -230003 and "no answer" in e["message"]
-                        for e in ne["errors"])]
-                    matches += report == clean
-                    failures += bool(silent) or args.must_match and report != clean
-                    if report != clean:
-                        print("  differs on %s%s" % ([ne["input"] for ne, was in zip(report["nes"], clean["nes"])
-                                                    if ne != was], "; loss not named on %s" % silent if silent else ""))
-                print("batch %d: %d of %d match, wall %.2f to %.2f s (mean %.2f)" % (
-                    batch + 1, matches, args.runs, min(walls), max(walls), sum(walls) / len(walls)))
-            return 1 if failures else 0
-        finally:
-            server.terminate()
-            server.wait()
+    for f in os.listdir(os.path.join(LAB, "devices")):  # <address>.snmprec
+        Device(f[:-len(".snmprec")], "well", args.timeout, os.path.join(LAB, "devices", f))
+    report, base = run(args, nes, args.timeout, args.retries, lab)
+    clean, failures = costless(report), 0
+    print("%d NEs, %d request PDUs, without loss: %.2f s" % (len(nes), report["cost"]["pdus"], base))
+    for way in ("--dport", "--sport")[:1 if args.one_way else 2]:
+        subprocess.run(["iptables", "-A", "INPUT", "-p", "udp", way, str(PORT), "-m", "statistic",
+                        "--mode", "random", "--probability", str(args.loss), "-j", "DROP"], check=True)
+    for batch in range(args.batches):
+        matches, walls = 0, []
+        for _ in range(args.runs):
+            report, wall = run(args, nes, args.timeout, args.retries, lab)
+            walls.append(wall)
+            report = costless(report)
+            silent = [ne["input"] for ne, was in zip(report["nes"], clean["nes"]) if ne != was and not any(
+                e["code"] == -230008 or e["code"] == -230003 and "no answer" in e["message"] for e in ne["errors"])]
+            matches += report == clean
+            failures += bool(silent) or args.must_match and report != clean
+            if report != clean:
+                print("  differs on %s%s" % ([ne["input"] for ne, was in zip(report["nes"], clean["nes"]) if ne != was],
+                                            "; loss not named on %s" % silent if silent else ""))
+        print("batch %d: %d of %d match, wall %.2f to %.2f s (mean %.2f)" % (
+            batch + 1, matches, args.runs, min(walls), max(walls), sum(walls) / len(walls)))
+    return 1 if failures else 0
 
 
 def devices(args):
     with tempfile.TemporaryDirectory() as work:
-        server = snmpsim(work, [("198.51.100.10", ROUTER)])
-        try:
-            hosts = os.path.join(work, "hosts")
-            open(hosts, "w").write("".join("127.0.0.%d %s.hostile.example\n" % (10 + i, row[0])
-                                           for i, row in enumerate(ROWS)))
-            alone, _ = run(args, ["198.51.100.10"], args.timeout, args.retries, ["--hosts", hosts])
-            nes = ["198.51.100.10"] + ["127.0.0.%d" % (10 + i) for i in range(len(ROWS))]
-            for i, (behaviour, _, _) in enumerate(ROWS):
-                Device(nes[1 + i], behaviour, args.timeout)
-            report, wall = run(args, nes, args.timeout, args.retries, ["--hosts", hosts])
-        finally:
-            server.terminate()
-            server.wait()
+        hosts = os.path.join(work, "hosts")
+        open(hosts, "w").write("".join("127.0.0.%d %s.hostile.example\n" % (10 + i, row[0])
+                                       for i, row in enumerate(ROWS)))
+        Device("198.51.100.10", "well", args.timeout)
+        alone, _ = run(args, ["198.51.100.10"], args.timeout, args.retries, ["--hosts", hosts])
+        nes = ["198.51.100.10"] + ["127.0.0.%d" % (10 + i) for i in range(len(ROWS))]
+        for i, (behaviour, _, _) in enumerate(ROWS):
+            Device(nes[1 + i], behaviour, args.timeout)
+        report, wall = run(args, nes, args.timeout, args.retries, ["--hosts", hosts])
     # Every NE in parallel; none asks more than twice the PDUs of r1 alone, each waited for at most every attempt,
     # and 5 s for starting up and naming.
     pdus = 2 * alone["nes"][0]["cost"]["pdus"]
@@ -271,10 +236,9 @@ def main():
     args = p.parse_args()
     if os.environ.get("IPV6DISCO_SANDBOX") != "1":
         sys.exit("run it in tests/integration/sandbox: it changes the network namespace")
-    for tool in ("snmpsimd", "iptables", "snmpget"):
-        if shutil.which(tool) is None:
-            print("%s is not installed" % tool)
-            return 1 if os.environ.get("CI") == "true" else 77
+    if shutil.which("iptables") is None:
+        print("iptables is not installed")
+        return 1 if os.environ.get("CI") == "true" else 77
     if args.mode == "loss":
         args.retries, args.timeout = args.retries or 5, args.timeout or 0.25
         return loss(args)
