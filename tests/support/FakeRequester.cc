@@ -1,7 +1,5 @@
 #include "tests/support/FakeRequester.h"
 
-#include <algorithm>
-
 #include "host/CKelASN1Address.h"
 #include "host/CKelSnmpVarOp.h"
 
@@ -18,10 +16,6 @@ void FakeRequester::SetColumn(const std::string& address, const std::string& col
 std::vector<FakeRequester::Request> FakeRequester::Requests() const {
   std::lock_guard<std::mutex> lock(m_Mutex);
   return m_Requests;
-}
-int FakeRequester::GetCount() const {
-  const std::vector<Request> all = Requests();
-  return std::count_if(all.begin(), all.end(), [](const Request& r) { return !r.walk; });
 }
 
 CKelSnmpVarOp* FakeRequester::DSRSnmpGet(CKelRecord* record, const char* objectName,

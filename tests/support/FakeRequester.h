@@ -32,7 +32,6 @@ class FakeRequester : public CDiscoStdRequester {
   };
   std::vector<Request> Requests() const;
   int Count() const { return static_cast<int>(Requests().size()); }
-  int GetCount() const;  // GETs only
 
   CKelSnmpVarOp* DSRSnmpGet(CKelRecord* record, const char* objectName, const char* instance,
                             const char* extra) override;

@@ -4,7 +4,6 @@
 #define TESTS_SUPPORT_SCRIPTEDAGENT_H_
 
 #include <algorithm>
-#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -15,11 +14,9 @@
 class ScriptedAgent : public CDiscoAgent {
  public:
   using Step = std::function<void(ScriptedAgent&, CKelRecord*)>;
-  ~ScriptedAgent() override { if (destroyed != nullptr) *destroyed = true; }
   std::function<__boolean(ScriptedAgent&, CKelRecord*)> filter;
   Step mediation, process, relationship, newNe;
   std::function<void(ScriptedAgent&)> startUp;
-  std::atomic<bool>* destroyed = nullptr;  // set to true by the destructor, when given
 
   std::vector<std::string> Log() const { std::lock_guard<std::mutex> lock(m_LogMutex); return m_Log; }
   int Count(const std::string& step) const {  // log entries of `step`
