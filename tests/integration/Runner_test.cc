@@ -49,15 +49,6 @@ Json ParseJson(const std::string& text) {
   return j;
 }
 
-// Every field of `want` has its value in `got` (null: absent); objects field by field.
-void ExpectFields(const Json& got, const Json& want, const std::string& at) {
-  for (const auto& field : want.items()) {
-    const Json value = got.is_object() && got.contains(field.key()) ? got[field.key()] : Json();
-    if (field.value().is_object()) ExpectFields(value, field.value(), at + "/" + field.key());
-    else EXPECT_EQ(value, field.value()) << at << "/" << field.key();
-  }
-}
-
 // A report as the demo lab's are kept in tests/fixtures/demo: paths relative to the source folder, seconds 0 in
 // JSON and "#" in text.
 std::string Kept(std::string report) {
@@ -85,13 +76,11 @@ TEST(RunnerTest, DemoLabReplayGivesEveryNeAndLink) {
   TempDir dir;
   const std::string file = dir.Path() + "/lab.json";
   RunnerResult r = RunRunner(Lab({"--format", "json", "-o", file}));
-  // The number of workers changes nothing.
+  // The number of workers changes nothing (the JSON lines below come from six).
   RunnerResult one = RunRunner(Lab({"--format", "json", "--threads", "1"}));
-  RunnerResult six = RunRunner(Lab({"--format", "json", "--threads", "6"}));
-  for (const RunnerResult* run : {&r, &one, &six}) EXPECT_EQ(run->status, 3) << run->err;
+  for (const RunnerResult* run : {&r, &one}) EXPECT_EQ(run->status, 3) << run->err;
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(Kept(one.out), Kept(ReadWhole(file)));
-  EXPECT_EQ(Kept(six.out), Kept(one.out));
   ExpectDemoReport(one.out, "json");
   // JSON lines: each NE on a line as it ends, then the rest; together the report, timings aside.
   RunnerResult lines = RunRunner(Lab({"--format", "jsonl", "--threads", "6"}));
@@ -183,8 +172,11 @@ TEST(RunnerTest, AnInterruptEndsTheRunAtOnceReportingEveryNe) {
 TEST(RunnerTest, TextAndDotSummariseTheRunAndAnUnwritableReportIsFatal) {
   RunnerResult text = RunRunner(Lab({}));
   RunnerResult dot = RunRunner(Lab({"--format", "dot"}));
-  EXPECT_EQ(text.status, 3);
+  EXPECT_EQ(text.status, 3);  // the sensor failed; with every NE processed, 0
   EXPECT_EQ(dot.status, 3);
+  RunnerResult all = RunRunner({"--hosts", kLab + "/hosts", "--replay", kLab + "/devices", "edge1.lab.example"});
+  EXPECT_EQ(all.status, 0) << all.err;
+  EXPECT_EQ(all.err, "");
   ExpectDemoReport(text.out, "txt");
   ExpectDemoReport(dot.out, "dot");
   TempDir dir;
@@ -208,28 +200,6 @@ TEST(RunnerTest, TextAndDotSummariseTheRunAndAnUnwritableReportIsFatal) {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) names.push_back(entry.path().filename());
   EXPECT_EQ(names, std::vector<std::string>{"kept.txt"});
-}
-
-TEST(RunnerTest, HostsFileNamesTheRecordedNetworkOffline) {
-  // The sandbox's resolver does not know the lab: without the overlay edge1
-  // has no address and core1 no name (so no IPv4 address to ask).
-  Args nes = {"--replay", kLab + "/devices", "--format", "json", "edge1.lab.example",
-              "2001:db8:100::1"};
-  RunnerResult without = RunRunner(nes);
-  EXPECT_EQ(without.status, 3);
-  Json plain = ParseJson(without.out);
-  ExpectFields(plain["nes"][0], Json::parse(R"({"status":"failed","record":{"m_UniqueAddress":null},
-      "reason":"the name 'edge1.lab.example' does not resolve"})"), "edge1");
-  ExpectFields(plain["nes"][1], Json::parse(R"({"status":"failed",
-      "record":{"m_Name":"2001:db8:100::1"}})"), "core1");
-  nes.insert(nes.begin(), {"--hosts", kLab + "/hosts"});
-  RunnerResult with = RunRunner(nes);
-  EXPECT_EQ(with.status, 0) << with.err;
-  EXPECT_EQ(with.err, "");
-  Json named = ParseJson(with.out);  // forward; reverse and the name's IPv4 address
-  EXPECT_EQ(named["nes"][0]["record"]["m_UniqueAddress"], "203.0.113.2");
-  ExpectFields(named["nes"][1]["record"], Json::parse(R"({"m_Name":"core1.lab.example",
-      "m_SnmpAccessIP":"203.0.113.1"})"), "core1");
 }
 
 TEST(RunnerTest, TraceAndReplyDumpsNeverMixWithTheReport) {
@@ -262,9 +232,8 @@ TEST(RunnerTest, LiveSnmpOnSimulatedDevicesMatchesTheReplay) {
   SnmpSim sim;  // on the lab's management addresses (fixtures/sandbox-addresses)
   sim.AddFolder(kLab + "/devices");
   ASSERT_TRUE(sim.Start()) << sim.Error() << sim.Log();
-  const Args snmp = {"--port", std::to_string(sim.Port()), "--timeout", "1", "--retries", "0",
-                     "--format", "json"};
-  RunnerResult live = RunRunner(Lab(snmp, false));
+  RunnerResult live = RunRunner(Lab({"--port", std::to_string(sim.Port()), "--timeout", "1", "--retries", "0",
+                                     "--format", "json"}, false));
   RunnerResult replay = RunRunner(Lab({"--format", "json"}));
   EXPECT_EQ(live.status, 3) << live.err;
   Json liveReport = ParseJson(live.out), replayReport = ParseJson(replay.out);
@@ -277,12 +246,7 @@ TEST(RunnerTest, LiveSnmpOnSimulatedDevicesMatchesTheReplay) {
     }
   }
   EXPECT_EQ(liveReport["nes"], replayReport["nes"]);
-  const Json links = ParseJson(ReadWhole(kDemo + "json"))["links"];
-  EXPECT_EQ(liveReport["links"], links);
-  // SNMPv1 walks with GETNEXT: the same discovery.
-  Args v1 = snmp;
-  v1.insert(v1.end(), {"--snmp-version", "1"});
-  EXPECT_EQ(ParseJson(RunRunner(Lab(v1, false)).out)["links"], links);
+  EXPECT_EQ(liveReport["links"], ParseJson(ReadWhole(kDemo + "json"))["links"]);
 }
 
 // `ipv6disco record` of the lab served by snmpsim, given the NEs of the run: each NE read at the first address that
