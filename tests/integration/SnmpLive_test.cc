@@ -31,7 +31,6 @@ class SnmpLiveTest : public ::testing::Test {
   void SetUp() override {
     REQUIRE_SNMPSIM();
     sim_.AddFolder(SnmpSim::FixtureFolder());
-    sim_.AddDevice("127.0.0.2", SnmpSim::FixtureFolder() + "/2001:db8:1::1.snmprec");
     sim_.AddV3User("disco", "SHA", "authpass123", "AES", "privpass123");
     sim_.AddV3User("other", "SHA", "otherpass123", "AES", "privpass123");
     ASSERT_TRUE(sim_.Start()) << sim_.Error();
@@ -51,12 +50,12 @@ class SnmpLiveTest : public ::testing::Test {
   CReplayRequester replay_{SnmpSim::FixtureFolder()};
 };
 
-// Every device, and the router again on 127.0.0.2, each read on a thread of its own through one v2c and one
+// Every device, each read on a thread of its own through one v2c requester, and three of them again through one
 // SNMPv3 requester.
 TEST_F(SnmpLiveTest, LiveAndReplayGiveTheSameVarOpsForEveryDeviceOnManyThreads) {
   std::unique_ptr<CNetSnmpRequester> v2c = Live(), v3 = Live(V3("disco", "authpass123"));
   ASSERT_NE(v3, nullptr);
-  std::vector<std::pair<CNetSnmpRequester*, std::string>> jobs = {{v2c.get(), "127.0.0.2"}};
+  std::vector<std::pair<CNetSnmpRequester*, std::string>> jobs;
   for (const char* device : {kRouter, "198.51.100.10", "2001:db8:1::5"}) jobs.push_back({v3.get(), device});
   for (const char* device : {kRouter, "198.51.100.10", "2001:db8:1::5", "198.51.100.12", "192.0.2.1",
                              "192.0.2.66"}) {
@@ -70,7 +69,7 @@ TEST_F(SnmpLiveTest, LiveAndReplayGiveTheSameVarOpsForEveryDeviceOnManyThreads) 
   for (std::thread& thread : threads) thread.join();
   for (size_t i = 0; i < jobs.size(); ++i) {
     const std::string& address = jobs[i].second;
-    const auto recorded = FullDump(&replay_, RecordAt(address == "127.0.0.2" ? kRouter : address).get());
+    const auto recorded = FullDump(&replay_, RecordAt(address).get());
     EXPECT_GE(recorded.size(), 4u);
     EXPECT_EQ(results[i], recorded) << address << (jobs[i].first == v3.get() ? " v3" : " v2c");
   }

@@ -65,12 +65,6 @@ std::string SnmpSim::Executable() {
 
 bool SnmpSim::MustRun() { return getenv("CI") != nullptr && std::string(getenv("CI")) == "true"; }
 
-void SnmpSim::AddDevice(const std::string& address, const std::string& file) {
-  bool ipv6 = false;
-  if (!IsAddress(address, &ipv6)) m_Error = "not an address: " + address;
-  m_Devices.push_back({address, file, ipv6});
-}
-
 void SnmpSim::AddFolder(const std::string& folder) {
   std::error_code ec;
   const std::set<fs::path> files(fs::directory_iterator(folder, ec), fs::directory_iterator());

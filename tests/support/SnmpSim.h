@@ -24,8 +24,7 @@ class SnmpSim {
   static std::string FixtureFolder() { return std::string(TEST_SOURCE_DIR) + "/tests/fixtures/snmp/devices"; }
 #endif
 
-  // Before Start: `file` (.snmprec, .walk) at `address`, every <address>.snmprec/.walk of `folder`, a user.
-  void AddDevice(const std::string& address, const std::string& file);
+  // Before Start: every <address>.snmprec/.walk of `folder`, a user.
   void AddFolder(const std::string& folder);
   void AddV3User(const std::string& user, const std::string& authProto, const std::string& authKey,
                  const std::string& privProto, const std::string& privKey);
