@@ -73,14 +73,8 @@ void ExpectDemoReport(const std::string& given, const std::string& format) {
 // on its name's IPv4 address; ws1, given with a length, an IPv6-only end node described from its unique address;
 // the silent sensor failed, described as an IPv6-only end node; one link per (NE, interface, remote address).
 TEST(RunnerTest, DemoLabReplayGivesEveryNeAndLink) {
-  TempDir dir;
-  const std::string file = dir.Path() + "/lab.json";
-  RunnerResult r = RunRunner(Lab({"--format", "json", "-o", file}));
-  // The number of workers changes nothing (the JSON lines below come from six).
-  RunnerResult one = RunRunner(Lab({"--format", "json", "--threads", "1"}));
-  for (const RunnerResult* run : {&r, &one}) EXPECT_EQ(run->status, 3) << run->err;
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(Kept(one.out), Kept(ReadWhole(file)));
+  RunnerResult one = RunRunner(Lab({"--format", "json", "--threads", "1"}));  // the JSON lines below: six workers
+  EXPECT_EQ(one.status, 3) << one.err;
   ExpectDemoReport(one.out, "json");
   // JSON lines: each NE on a line as it ends, then the rest; together the report, timings aside.
   RunnerResult lines = RunRunner(Lab({"--format", "jsonl", "--threads", "6"}));
@@ -193,7 +187,8 @@ TEST(RunnerTest, TextAndDotSummariseTheRunAndAnUnwritableReportIsFatal) {
   chmod(kept.c_str(), 0640);
   EXPECT_EQ(RunRunner(Lab({"-o", kept, "--plugin", dir.Path() + "/none.so"})).status, 1);
   EXPECT_EQ(ReadWhole(kept), "previous\n");
-  EXPECT_EQ(RunRunner(Lab({"-o", kept})).status, 3);
+  const RunnerResult replaced = RunRunner(Lab({"-o", kept}));
+  EXPECT_TRUE(replaced.status == 3 && replaced.out.empty()) << replaced.status << replaced.out;
   struct stat st;
   EXPECT_TRUE(stat(kept.c_str(), &st) == 0 && (st.st_mode & 0777) == 0640);
   ExpectDemoReport(ReadWhole(kept), "txt");

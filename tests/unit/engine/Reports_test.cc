@@ -1,4 +1,4 @@
-// The three reports of one small run (JSON, text, Graphviz), and why a failed NE failed.
+// The JSON and text reports of one small run, texts for people, and why a failed NE failed.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
