@@ -226,6 +226,9 @@ int DERunDiscovery(const CRunnerOptions& options, FILE* err) {
     CProgressLine progress(err, isatty(fileno(err)) == 1 && !output.TracesToStandardError());
     for (size_t done = 0;;) {
       done = engine.DEWaitDone(done, std::chrono::milliseconds(100));
+      // Taken before the lines are written and the jobs followed, so that
+      // a job ending meanwhile is still written (or followed) next round.
+      const bool allDone = engine.DEDoneCount() == engine.DEJobCount();
       if (!interrupted && signals.Poll() != 0) {
         interrupted = true;
         engine.DEInterrupt();
@@ -237,8 +240,7 @@ int DERunDiscovery(const CRunnerOptions& options, FILE* err) {
         return Fail(err, kExitFatal, problem);
       }
       progress.Update(engine.DEDoneCount(), engine.DEJobCount());
-      if (engine.DEDoneCount() == engine.DEJobCount() &&
-          (!crawl || interrupted || crawl->Followed() == engine.DEJobCount())) {
+      if (allDone && (!crawl || interrupted || crawl->Followed() == engine.DEJobCount())) {
         break;
       }
     }
